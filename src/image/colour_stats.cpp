@@ -1,0 +1,86 @@
+// The statistics pass that runs on every refresh of the display image, kept close to memory speed.
+#include "image/colour_stats.h"
+
+#include <cstring>
+
+ColourStats gStats;
+
+namespace {
+
+// Four interleaved tables per channel so consecutive equal levels do not stall on the same counter.
+struct Counters {
+    uint32_t c[3][4][256];
+};
+
+void Count24(const unsigned char *pixels, int width, int height, size_t stride, Counters *k) {
+    for (int row = 0; row < height; ++row) {
+        const unsigned char *p = pixels + stride * row;
+        int x = 0;
+        for (; x + 4 <= width; x += 4, p += 12) {
+            ++k->c[0][0][p[0]]; ++k->c[1][0][p[1]]; ++k->c[2][0][p[2]];
+            ++k->c[0][1][p[3]]; ++k->c[1][1][p[4]]; ++k->c[2][1][p[5]];
+            ++k->c[0][2][p[6]]; ++k->c[1][2][p[7]]; ++k->c[2][2][p[8]];
+            ++k->c[0][3][p[9]]; ++k->c[1][3][p[10]]; ++k->c[2][3][p[11]];
+        }
+        for (; x < width; ++x, p += 3) {
+            ++k->c[0][0][p[0]]; ++k->c[1][0][p[1]]; ++k->c[2][0][p[2]];
+        }
+    }
+}
+
+void CountAny(const void *lockedDib, int width, int height, Counters *k) {
+    for (int row = 0; row < height; ++row) {
+        for (int x = 0; x < width; ++x) {
+            PixelColour c = GetDibColor(lockedDib, row, x);
+            ++k->c[0][0][c & 0xFF];
+            ++k->c[1][0][(c >> 8) & 0xFF];
+            ++k->c[2][0][(c >> 16) & 0xFF];
+        }
+    }
+}
+
+void Extremes(const uint32_t *hist, int *maxOut, int *minOut) {
+    int lo = 255, hi = 0;
+    for (int v = 0; v < 256; ++v)
+        if (hist[v]) { lo = v; break; }
+    for (int v = 255; v >= 0; --v)
+        if (hist[v]) { hi = v; break; }
+    *maxOut = hi;
+    *minOut = lo;
+}
+
+} // namespace
+
+void CollectColourStats(const void *lockedDib, int set) {
+    gStats.maxR = gStats.maxG = gStats.maxB = 0;
+    gStats.minR = gStats.minG = gStats.minB = 255;
+    memset(gStats.scaled[set], 0, sizeof gStats.scaled[set]);
+    const DibHeader *h = static_cast<const DibHeader *>(lockedDib);
+    static Counters k;
+    memset(&k, 0, sizeof k);
+    if (h->biWidth > 0 && h->biHeight > 0) {
+        if (h->biBitCount == 24)
+            Count24(DibPixels(lockedDib), h->biWidth, h->biHeight, (size_t)DibRowStride(h->biWidth, 24), &k);
+        else
+            CountAny(lockedDib, h->biWidth, h->biHeight, &k);
+    }
+    for (int ch = 0; ch < 3; ++ch)
+        for (int v = 0; v < 256; ++v)
+            gStats.raw[set][ch][v] = k.c[ch][0][v] + k.c[ch][1][v] + k.c[ch][2][v] + k.c[ch][3][v];
+    // The extremes are exactly the outermost occupied levels of the histograms.
+    Extremes(gStats.raw[set][kHistBlue], &gStats.maxB, &gStats.minB);
+    Extremes(gStats.raw[set][kHistGreen], &gStats.maxG, &gStats.minG);
+    Extremes(gStats.raw[set][kHistRed], &gStats.maxR, &gStats.minR);
+    ScaleHistogramSet(set);
+}
+
+void ScaleHistogramSet(int set) {
+    uint32_t top = 0;
+    for (int ch = 0; ch < 3; ++ch)
+        for (int v = 1; v < 255; ++v)
+            if (gStats.raw[set][ch][v] > top) top = gStats.raw[set][ch][v];
+    if (top == 0) top = 1;
+    for (int ch = 0; ch < 3; ++ch)
+        for (int v = 0; v < 256; ++v)
+            gStats.scaled[set][ch][v] = (uint32_t)((uint64_t)gStats.raw[set][ch][v] * 255 / top);
+}
