@@ -1,0 +1,18 @@
+// The add-in host inside ORBEN.EXE: loading from ORBEN32.INI, the "拡張(&X)" menu, the message chain.
+#pragma once
+#include <windows.h>
+
+#include "addin/addin_api.h"
+
+// The record add-ins receive; its slots point into the document state (filled by LoadAddins).
+extern AddinHostContext gAddinContext;
+
+// First step of the frame's WM_CREATE: fills the context, loads every add-in named in the Add-in section, builds
+// the menu. Messages about failed loads go to `frame`.
+void LoadAddins(HWND frame);
+
+// Passes a frame message down the chain; without add-ins this is DefWindowProcA.
+LRESULT CallAddinChain(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Clears the chain entry (before the frame is created and first thing in WM_DESTROY) and frees the records.
+void ClearAddinChain();
