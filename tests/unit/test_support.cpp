@@ -84,7 +84,7 @@ std::string RecordOutput(const std::string &name, const void *data, size_t size)
     const char *dir = getenv("ORBEN_OUTPUT_DIR");
     if (dir && *dir) {
         std::string path = std::string(dir) + "/" + name + ".txt";
-        if (FILE *f = fopen(path.c_str(), "w")) {
+        if (FILE *f = fopen(path.c_str(), "wb")) { // binary: the Windows build must not write CR LF
             fprintf(f, "%s %zu\n", fp.c_str(), size);
             fclose(f);
         }
