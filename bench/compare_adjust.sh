@@ -27,23 +27,24 @@ time_cmd() { # $1 = json file, rest = command
   mean "$json"
 }
 
-printf '%-12s %-44s %9s %9s %9s %8s %8s\n' filter "ImageMagick equivalent" "ours s" "IM1 s" "IM$threads s" "IM1/ours" "IM$threads/ours"
-row() { # $1 name, $2 orbentool args, $3 ImageMagick operators
+printf '%-24s %-42s %8s %8s %8s %8s %8s\n' orbentool "ImageMagick equivalent" "ours s" "IM1 s" "IM$threads s" "IM1/ours" "IM$threads/ours"
+row() { # $1 subcommand, $2 its options, $3 ImageMagick operators
   local ours im1 imn
   ours=$(time_cmd "$BENCH_DIR/o.json" "$ORBENTOOL" "$1" -q "$IN" "$OUT" $2)
   im1=$(MAGICK_THREAD_LIMIT=1 time_cmd "$BENCH_DIR/i1.json" convert "$IN" $3 BMP3:"$PEER_OUT")
   imn=$(MAGICK_THREAD_LIMIT=$threads time_cmd "$BENCH_DIR/in.json" convert "$IN" $3 BMP3:"$PEER_OUT")
-  python3 - "$1" "$3" "$ours" "$im1" "$imn" <<'PY'
+  python3 - "$1 $2" "$3" "$ours" "$im1" "$imn" <<'PY'
 import sys
-name, ops, ours, im1, imn = sys.argv[1], sys.argv[2], *map(float, sys.argv[3:])
+name, ops, ours, im1, imn = sys.argv[1].strip(), sys.argv[2], *map(float, sys.argv[3:])
 r = lambda a: "%.2f" % (a / ours) if ours > 0 else "nan"
-print("%-12s %-44s %9.3f %9.3f %9.3f %8s %8s" % (name, ops, ours, im1, imn, r(im1), r(imn)))
+print("%-24s %-42s %8.3f %8.3f %8.3f %8s %8s" % (name[:24], ops[:42], ours, im1, imn, r(im1), r(imn)))
 PY
 }
 
 row convert "" ""
 row tone "--density 20,-10,5 --contrast 30" "-sigmoidal-contrast 3,50%"
 row levels "--highlight 220 --shadow 30" "-level 11.8%,86.3%"
+row levels "--auto" "-auto-level"
 row average "" "-equalize"
 row noise "--threshold 40" "-morphology Convolve 3:2,3,2,3,5,3,2,3,2"
 row noise "--threshold 40 --jpeg" "-morphology Convolve 3:2,3,2,3,5,3,2,3,2"
