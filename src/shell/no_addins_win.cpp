@@ -3,7 +3,7 @@
 
 AddinHostContext gAddinContext;
 
-void LoadAddins(HWND) {}
+void LoadAddins(HWND, const AddinHostContext &context) { gAddinContext = context; }
 
 LRESULT CallAddinChain(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(hwnd, message, wParam, lParam);
