@@ -120,11 +120,25 @@ void CreateLevelPopups() {
     }
 }
 
+// The slots add-ins read the document through; they point at the live fields, so add-ins always see current values.
+AddinHostContext MakeHostContext() {
+    AddinHostContext c{};
+    c.slot[kSlotInternalImage] = &gDoc.internalImage;
+    c.slot[kSlotDisplayImage] = &gDoc.displayImage;
+    c.slot[kSlotScale] = gDoc.scale;
+    c.slot[kSlotViewWindow] = &gDoc.view;
+    c.slot[kSlotClipboardOwner] = &gDoc.clipboardOwner;
+    c.slot[kSlotSelection] = &gDoc.selection;
+    c.slot[kSlotUnused] = nullptr;
+    c.slot[kSlotHeader] = &gDoc.header;
+    return c;
+}
+
 // Frame WM_CREATE: add-ins, toolbar, screen capabilities, palette, dialog block, default check marks.
 LRESULT OnCreate(HWND hwnd, WPARAM wParam, LPARAM lParam) {
     gShell.frame = hwnd;
     gHostWindows.frame = hwnd;
-    LoadAddins(hwnd);
+    LoadAddins(hwnd, MakeHostContext());
     HDC dc = GetDC(hwnd);
     SetUpToolbar(hwnd, dc);
     // Only "is this a 256-colour palette display" is ever asked; 2^BITSPIXEL would overflow on 32-bit displays.
