@@ -1,0 +1,28 @@
+// The edge-preserving resampler: a height pass then a width pass, each reducing by area averaging that keeps
+// edges sharp or enlarging by repetition smoothed along the local direction.
+#pragma once
+#include <cstddef>
+
+#include "image/dib.h"
+
+// Threshold for the edge rules when nobody has chosen one.
+constexpr int kDefaultEdgeThreshold = 92;
+
+// The largest difference between a byte and the estimates from its eight neighbour directions (and itself), and
+// the first direction (4 + column offset + 3 x row offset, scanned 0,3,6,1,4,7,2,5,8) that reached it. Row and
+// column are storage coordinates; a direction counts only where the 3 x 3 block around that neighbour fits.
+struct NeighbourEstimateResult {
+    int difference;
+    int direction;
+};
+NeighbourEstimateResult NeighbourEstimate(const unsigned char *pixels, size_t stride, int width, int height,
+                                          int column, int row, int channel);
+
+// A new width x height picture resampled from source with edge threshold T (0..255), its header a copy of the
+// source's with the sizes replaced. The source is never freed or changed. Progress goes to the host's bar
+// (0..50 for heights, 50..100 for widths) or to the caption ("高さ変更 %ld%%", "幅変更 %ld%%"); the caller begins
+// and ends the bar. Null for a size below 1, past the size guard, a non-24-bit source or no memory.
+PackedDib Resample(PackedDib source, int width, int height, int threshold);
+
+// Resample inside its own progress bar (when the status bar is shown), as the resize command runs it.
+PackedDib ResizePicture(PackedDib source, int width, int height, int threshold);
