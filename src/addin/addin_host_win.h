@@ -4,7 +4,7 @@
 
 #include "addin/addin_api.h"
 
-// The record add-ins receive; its slots point into the document state (filled by LoadAddins).
+// The record add-ins receive; LoadAddins points its slots into the document state. Add-ins keep its address.
 extern AddinHostContext gAddinContext;
 
 // First step of the frame's WM_CREATE: fills the context, loads every add-in named in the Add-in section, builds
@@ -15,4 +15,8 @@ void LoadAddins(HWND frame);
 LRESULT CallAddinChain(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Clears the chain entry (before the frame is created and first thing in WM_DESTROY) and frees the records.
+// The libraries stay loaded: an add-in may still have code on the stack or timers pending.
 void ClearAddinChain();
+
+// How many add-ins were accepted (for diagnostics and tests).
+int AddinCount();

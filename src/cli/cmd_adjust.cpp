@@ -1,12 +1,256 @@
-// orbentool adjustment filters.
-#include "cli/cli.h"
+// orbentool adjustment filters: each opens IN through the open pipeline, runs one core filter and writes OUT.
+#include <cctype>
+#include <cstdio>
+#include <string>
+#include <vector>
 
-int RunTone(const CliArgs &) { CliError("tone is not built yet"); return kExitUsage; }
-int RunLevels(const CliArgs &) { CliError("levels is not built yet"); return kExitUsage; }
-int RunAverage(const CliArgs &) { CliError("average is not built yet"); return kExitUsage; }
-int RunNoise(const CliArgs &) { CliError("noise is not built yet"); return kExitUsage; }
-int RunMinvar(const CliArgs &) { CliError("minvar is not built yet"); return kExitUsage; }
-int RunMedian(const CliArgs &) { CliError("median is not built yet"); return kExitUsage; }
-int RunSaturation(const CliArgs &) { CliError("saturation is not built yet"); return kExitUsage; }
-int RunEdges(const CliArgs &) { CliError("edges is not built yet"); return kExitUsage; }
-int RunSharpen(const CliArgs &) { CliError("sharpen is not built yet"); return kExitUsage; }
+#include "adjust/edges.h"
+#include "adjust/histogram_average.h"
+#include "adjust/levels.h"
+#include "adjust/noise_run.h"
+#include "adjust/saturation.h"
+#include "adjust/sharpen.h"
+#include "adjust/tone.h"
+#include "cli/cli.h"
+#include "image/colour_stats.h"
+
+namespace {
+
+// Checks the positional IN OUT and the option names; prints why on failure.
+bool CheckArgs(const CliArgs &args, const char *name, const std::vector<std::string> &known) {
+    std::string bad;
+    if (args.Unknown(known, &bad)) {
+        CliError("%s: unknown option '%s'", name, bad.c_str());
+        return false;
+    }
+    // Values given as "--name VALUE" appear as positionals too; count only the others.
+    size_t values = 0;
+    for (size_t i = 0; i + 1 < args.raw.size(); ++i) {
+        const std::string &o = args.raw[i];
+        for (const std::string &k : known)
+            if (!k.empty() && k.back() == '=' && o == k.substr(0, k.size() - 1)) ++values;
+    }
+    if (args.positional.size() != 2 + values) {
+        CliError("%s: expected IN OUT (see orbentool %s --help)", name, name);
+        return false;
+    }
+    return true;
+}
+
+// IN and OUT: the first two arguments that are neither options nor option values.
+void InOut(const CliArgs &args, const std::vector<std::string> &known, std::string *in, std::string *out) {
+    std::vector<std::string> files;
+    for (size_t i = 0; i < args.raw.size(); ++i) {
+        const std::string &s = args.raw[i];
+        if (s == "-q" || s == "--quiet") continue;
+        if (s.size() > 2 && s[0] == '-' && s[1] == '-') {
+            for (const std::string &k : known)
+                if (!k.empty() && k.back() == '=' && s == k.substr(0, k.size() - 1)) ++i; // skip its value
+            continue;
+        }
+        files.push_back(s);
+    }
+    *in = files.size() > 0 ? files[0] : "";
+    *out = files.size() > 1 ? files[1] : "";
+}
+
+// "--channels rgb": the letters of the switches that are on; absent means all on.
+bool ParseChannels(const CliArgs &args, ChannelSwitches *sw) {
+    std::string text;
+    if (!args.Value("--channels", &text)) return true;
+    ChannelSwitches none;
+    none.red = none.green = none.blue = false;
+    for (char c : text) {
+        bool *flag = nullptr;
+        switch (tolower((unsigned char)c)) {
+        case 'r': flag = &none.red; break;
+        case 'g': flag = &none.green; break;
+        case 'b': flag = &none.blue; break;
+        default: break;
+        }
+        if (!flag || *flag) {
+            CliError("--channels takes the letters r, g and b, each at most once (got '%s')", text.c_str());
+            return false;
+        }
+        *flag = true;
+    }
+    *sw = none;
+    return true;
+}
+
+bool ParseIntOption(const CliArgs &args, const char *name, long min, long max, long *out, bool *present) {
+    std::string text;
+    *present = args.Value(name, &text);
+    if (!*present) return true;
+    if (!ParseInt(text, min, max, out)) {
+        CliError("%s takes a whole number in %ld...%ld (got '%s')", name, min, max, text.c_str());
+        return false;
+    }
+    return true;
+}
+
+// Opens IN, runs `filter` (which returns the picture to write, or null when refused), writes OUT.
+template <class Filter>
+int RunFilter(const CliArgs &args, const std::vector<std::string> &known, Filter filter) {
+    std::string in, out;
+    InOut(args, known, &in, &out);
+    PackedDib dib = CliOpenInput(in.c_str());
+    if (!dib) return kExitNoPicture;
+    PackedDib result = filter(dib);
+    if (!result) {
+        BlockFree(dib);
+        CliError("%s: the filter needs a 24-bit picture and the memory for its result", in.c_str());
+        return kExitRefused;
+    }
+    const int rc = CliWriteOutput(out.c_str(), result);
+    if (result != dib) BlockFree(result);
+    BlockFree(dib);
+    return rc;
+}
+
+// For filters that return a new picture: the old one is freed by RunFilter, the new one returned.
+template <class Make>
+auto Replacing(Make make) {
+    return [make](PackedDib dib) -> PackedDib { return make(dib); };
+}
+
+// For filters that change the picture in place and answer 1 or 0.
+template <class Change>
+auto InPlace(Change change) {
+    return [change](PackedDib dib) -> PackedDib { return change(dib) ? dib : nullptr; };
+}
+
+} // namespace
+
+int RunTone(const CliArgs &args) {
+    const std::vector<std::string> known = {"--density=", "--contrast=", "--channels="};
+    if (!CheckArgs(args, "tone", known)) return kExitUsage;
+    ToneSettings s;
+    std::string text;
+    if (args.Value("--density", &text)) {
+        long v[3];
+        size_t start = 0;
+        for (int i = 0; i < 3; ++i) {
+            size_t comma = text.find(',', start);
+            if ((i < 2) != (comma != std::string::npos) || !ParseInt(text.substr(start, comma - start), -65, 65, &v[i])) {
+                CliError("範囲エラー: --density takes R,G,B, each in -65...65 (got '%s')", text.c_str());
+                return kExitUsage;
+            }
+            start = comma + 1;
+        }
+        s.densityRed = (int)v[0];
+        s.densityGreen = (int)v[1];
+        s.densityBlue = (int)v[2];
+    }
+    long k = 0;
+    if (args.Value("--contrast", &text) && !ParseInt(text, -65, 65, &k)) {
+        CliError("範囲エラー: --contrast takes a value in -65...65 (got '%s')", text.c_str());
+        return kExitUsage;
+    }
+    s.contrast = (int)k;
+    if (!ParseChannels(args, &s.channels)) return kExitUsage;
+    return RunFilter(args, known, InPlace([&](PackedDib d) { return ToneRun(d, s); }));
+}
+
+int RunLevels(const CliArgs &args) {
+    const std::vector<std::string> known = {"--highlight=", "--shadow=", "--channels=", "--auto"};
+    if (!CheckArgs(args, "levels", known)) return kExitUsage;
+    long h = 255, sh = 0;
+    bool hasH = false, hasS = false;
+    if (!ParseIntOption(args, "--highlight", 0, 255, &h, &hasH)) return kExitUsage;
+    if (!ParseIntOption(args, "--shadow", 0, 255, &sh, &hasS)) return kExitUsage;
+    std::string text;
+    const bool hasChannels = args.Value("--channels", &text);
+    if (args.Flag("--auto")) {
+        if (hasH || hasS || hasChannels) {
+            CliError("levels: --auto takes the levels from the picture; give it alone");
+            return kExitUsage;
+        }
+        // The automatic highlight, then the automatic shadow from the stretched picture's own extremes.
+        return RunFilter(args, known, InPlace([](PackedDib d) { return AutoHighlight(d) && AutoShadow(d); }));
+    }
+    if (!hasH && !hasS) {
+        CliError("levels: give --highlight and/or --shadow, or --auto");
+        return kExitUsage;
+    }
+    ChannelSwitches sw;
+    if (!ParseChannels(args, &sw)) return kExitUsage;
+    const int H = (int)h, S = (int)sh;
+    return RunFilter(args, known, InPlace([&](PackedDib d) {
+        return LevelStretch(d, LevelTriple{H, H, H}, LevelTriple{S, S, S}, kLevelPopup, sw);
+    }));
+}
+
+int RunAverage(const CliArgs &args) {
+    const std::vector<std::string> known = {};
+    if (!CheckArgs(args, "average", known)) return kExitUsage;
+    return RunFilter(args, known, Replacing([](PackedDib d) -> PackedDib {
+        {
+            BlockLockGuard lock(d);
+            if (!lock) return nullptr;
+            CollectColourStats(lock.get(), kHistSetInternal);
+        }
+        return HistogramAverage(d, gStats.raw[kHistSetInternal]);
+    }));
+}
+
+int RunNoise(const CliArgs &args) {
+    const std::vector<std::string> known = {"--threshold=", "--jpeg", "--channels="};
+    if (!CheckArgs(args, "noise", known)) return kExitUsage;
+    std::string text;
+    long t = 0;
+    // Like the page, any whole number is taken and clamped to 0...255.
+    if (!args.Value("--threshold", &text) || !ParseInt(text, -2147483647L, 2147483647L, &t)) {
+        CliError("noise: --threshold T (0...255) is required");
+        return kExitUsage;
+    }
+    NoiseRunSettings s;
+    s.kind = kNoiseSmoothing;
+    s.smoothing.threshold = t < 0 ? 0 : t > 255 ? 255 : (int)t;
+    s.smoothing.jpeg = args.Flag("--jpeg");
+    if (!ParseChannels(args, &s.smoothing.channels)) return kExitUsage;
+    return RunFilter(args, known, InPlace([&](PackedDib d) { return NoiseRun(d, s, true); }));
+}
+
+int RunMinvar(const CliArgs &args) {
+    const std::vector<std::string> known = {"--channels="};
+    if (!CheckArgs(args, "minvar", known)) return kExitUsage;
+    NoiseRunSettings s;
+    s.kind = kNoiseMinVariance;
+    if (!ParseChannels(args, &s.smoothing.channels)) return kExitUsage;
+    return RunFilter(args, known, InPlace([&](PackedDib d) { return NoiseRun(d, s, true); }));
+}
+
+int RunMedian(const CliArgs &args) {
+    const std::vector<std::string> known = {};
+    if (!CheckArgs(args, "median", known)) return kExitUsage;
+    NoiseRunSettings s;
+    s.kind = kNoiseMedian;
+    return RunFilter(args, known, InPlace([&](PackedDib d) { return NoiseRun(d, s, true); }));
+}
+
+int RunSaturation(const CliArgs &args) {
+    const std::vector<std::string> known = {"--value="};
+    if (!CheckArgs(args, "saturation", known)) return kExitUsage;
+    std::string text;
+    long v = 0;
+    if (!args.Value("--value", &text) || !ParseInt(text, -2147483647L, 2147483647L, &v)) {
+        CliError("saturation: --value S (-64...64) is required");
+        return kExitUsage;
+    }
+    const int s = v < -64 ? -64 : v > 64 ? 64 : (int)v;
+    return RunFilter(args, known, InPlace([s](PackedDib d) { return SaturationRun(d, s, true); }));
+}
+
+int RunEdges(const CliArgs &args) {
+    const std::vector<std::string> known = {};
+    if (!CheckArgs(args, "edges", known)) return kExitUsage;
+    return RunFilter(args, known, Replacing([](PackedDib d) { return EdgeMap(d, true); }));
+}
+
+int RunSharpen(const CliArgs &args) {
+    const std::vector<std::string> known = {"--strong"};
+    if (!CheckArgs(args, "sharpen", known)) return kExitUsage;
+    const bool strong = args.Flag("--strong");
+    return RunFilter(args, known, Replacing([strong](PackedDib d) { return Sharpen(d, strong, true); }));
+}

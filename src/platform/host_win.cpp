@@ -1,9 +1,12 @@
-// The window program's host: messages as message boxes on the frame, status and progress in the status bar.
+// The window program's host: messages as message boxes on the frame, status and progress in the status bar or
+// the frame caption, the busy cursor.
 #include <windows.h>
 #include <commctrl.h>
 
+#include "image/document_win.h"
 #include "platform/host.h"
 #include "platform/host_win.h"
+#include "shell/frame_config.h"
 
 HostWindows gHostWindows;
 
@@ -15,17 +18,18 @@ bool IsStatusBarShown() { return gHostWindows.status != nullptr && gHostWindows.
 
 void ShowStatusText(int part, const char *text) {
     if (IsStatusBarShown()) SendMessageA(gHostWindows.status, SB_SETTEXTA, (WPARAM)part, (LPARAM)text);
-    else if (gHostWindows.frame) SetWindowTextA(gHostWindows.frame, text);
+    // Clearing the coordinates part has no caption equivalent: it must not blank the title shown there.
+    else if (gHostWindows.frame && !(part == 0 && text && text[0] == '\0')) SetWindowTextA(gHostWindows.frame, text);
 }
 
 void BeginProgress() {
-    if (!gHostWindows.status) return;
+    // Progress lives in the status bar; without one the callers write their texts to the caption instead.
+    if (!IsStatusBarShown()) return;
     if (!gHostWindows.progress) {
         RECT rc;
         GetClientRect(gHostWindows.status, &rc);
-        gHostWindows.progress = CreateWindowExA(0, "msctls_progress32", "", WS_CHILD | WS_VISIBLE, 0, 3, 200,
-                                                rc.bottom - 3, gHostWindows.status, nullptr,
-                                                GetModuleHandleA(nullptr), nullptr);
+        gHostWindows.progress = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE, 0, 3, 200, rc.bottom - 3,
+                                                gHostWindows.status, nullptr, GetModuleHandleA(nullptr), nullptr);
     }
     SendMessageA(gHostWindows.progress, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
     SendMessageA(gHostWindows.progress, PBM_SETSTEP, 5, 0);
@@ -42,17 +46,20 @@ void EndProgress() {
 }
 
 void RestoreScaleTitle() {
-    if (gHostWindows.restoreTitle) gHostWindows.restoreTitle();
+    ShowStatusText(1, ScaleTitle(gDoc.title, gDoc.scale[0], gDoc.scale[1]).c_str());
 }
 
 void BusyCursor(bool on) {
+    // One on, then one off: a second "on" would lose the cursor to restore.
+    if (on == gHostWindows.busy) return;
+    gHostWindows.busy = on;
     if (on) {
         HCURSOR busy = LoadCursorA(GetModuleHandleA(nullptr), "CANVEXCUR");
         if (!busy) busy = LoadCursor(nullptr, IDC_WAIT);
         gHostWindows.keptCursor = SetCursor(busy);
     } else {
         HCURSOR busy = SetCursor(gHostWindows.keptCursor);
-        if (busy) DestroyCursor(busy);
+        if (busy && busy != LoadCursor(nullptr, IDC_WAIT)) DestroyCursor(busy);
     }
 }
 

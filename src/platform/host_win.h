@@ -6,12 +6,13 @@
 
 struct HostWindows {
     HWND frame = nullptr;     // owned by the shell
-    HWND status = nullptr;    // the status bar, owned by the shell
+    HWND status = nullptr;    // the status bar, owned by the shell; none while hidden
     HWND progress = nullptr;  // the progress bar inside the status bar, while a long operation runs
-    bool statusShown = true;  // mirrors the status-bar option
-    HCURSOR keptCursor = nullptr;
-    void (*restoreTitle)() = nullptr;            // puts back "%s (%d%% x %d%%)"
-    PackedDib (*allocWorkBlock)(size_t) = nullptr; // the shortage policy, once the document exists
+    bool statusShown = true;  // mirrors the status-bar option (menu item 3999 unchecked)
+    HCURSOR keptCursor = nullptr; // the cursor the busy cursor replaced
+    bool busy = false;
+    // The shortage policy (what to sacrifice when a large allocation fails); plain allocation until it is set.
+    PackedDib (*allocWorkBlock)(size_t) = nullptr;
 };
 
 extern HostWindows gHostWindows;

@@ -1,0 +1,77 @@
+// Median of nine: interior pixels sort each column of three once and share it with the next two pixels; the
+// median is then the middle of (largest low, middle of middles, smallest high). Border pixels sort their window
+// with absent cells as -1 and pick by the edge index rule.
+#include "adjust/median_filter.h"
+
+namespace {
+
+inline void Sort2(int &a, int &b) {
+    const int lo = a < b ? a : b, hi = a < b ? b : a;
+    a = lo;
+    b = hi;
+}
+inline int Max3(int a, int b, int c) { const int m = a > b ? a : b; return m > c ? m : c; }
+inline int Min3(int a, int b, int c) { const int m = a < b ? a : b; return m < c ? m : c; }
+inline int Mid3(int a, int b, int c) {
+    Sort2(a, b);
+    Sort2(b, c);
+    return a > b ? a : b;
+}
+
+int BorderPixel(const unsigned char *const rows[3], int width, int x, int ch) {
+    int v[9], n = 0, present = 0;
+    for (int dy = 0; dy < 3; ++dy) {
+        for (int dx = -1; dx <= 1; ++dx) {
+            const int xx = x + dx;
+            if (!rows[dy] || xx < 0 || xx >= width) {
+                v[n++] = -1;
+            } else {
+                v[n++] = rows[dy][xx * 3 + ch];
+                ++present;
+            }
+        }
+    }
+    for (int i = 1; i < 9; ++i) { // insertion sort, ascending
+        const int key = v[i];
+        int j = i - 1;
+        for (; j >= 0 && v[j] > key; --j) v[j + 1] = v[j];
+        v[j + 1] = key;
+    }
+    int index = 4 + (v[1] == -1 ? 1 : 0) + (v[3] == -1 ? 1 : 0);
+    if (v[index] == -1) index = 9 - present; // fewer than four present: the smallest present value
+    return v[index];
+}
+
+void InteriorSpan(const unsigned char *const rows[3], unsigned char *out, int x0, int x1, int ch) {
+    const unsigned char *lo = rows[0] + ch, *mi = rows[1] + ch, *hi = rows[2] + ch;
+    size_t i = (size_t)x0 * 3;
+    int l0 = lo[i - 3], m0 = mi[i - 3], h0 = hi[i - 3];
+    Sort2(l0, m0); Sort2(m0, h0); Sort2(l0, m0);
+    int l1 = lo[i], m1 = mi[i], h1 = hi[i];
+    Sort2(l1, m1); Sort2(m1, h1); Sort2(l1, m1);
+    for (int x = x0; x <= x1; ++x, i += 3) {
+        int l2 = lo[i + 3], m2 = mi[i + 3], h2 = hi[i + 3];
+        Sort2(l2, m2); Sort2(m2, h2); Sort2(l2, m2);
+        out[i + ch] = (unsigned char)Mid3(Max3(l0, l1, l2), Mid3(m0, m1, m2), Min3(h0, h1, h2));
+        l0 = l1; m0 = m1; h0 = h1;
+        l1 = l2; m1 = m2; h1 = h2;
+    }
+}
+
+} // namespace
+
+void MedianFilterRow(const unsigned char *const rows[3], unsigned char *out, int width, ColumnWindow cols) {
+    const int first = cols.first < 0 ? 0 : cols.first, last = cols.last > width - 1 ? width - 1 : cols.last;
+    if (first > last) return;
+    const bool fullRows = rows[0] && rows[2];
+    const int in0 = first < 1 ? 1 : first, in1 = last > width - 2 ? width - 2 : last;
+    for (int ch = 0; ch < 3; ++ch) {
+        if (!fullRows || in0 > in1) {
+            for (int x = first; x <= last; ++x) out[x * 3 + ch] = (unsigned char)BorderPixel(rows, width, x, ch);
+            continue;
+        }
+        for (int x = first; x < in0; ++x) out[x * 3 + ch] = (unsigned char)BorderPixel(rows, width, x, ch);
+        InteriorSpan(rows, out, in0, in1, ch);
+        for (int x = in1 + 1; x <= last; ++x) out[x * 3 + ch] = (unsigned char)BorderPixel(rows, width, x, ch);
+    }
+}

@@ -1,0 +1,45 @@
+// The document state and the rebuild of the display image after every change of the internal image.
+#include "image/document_win.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "image/dib_gdi_win.h"
+#include "platform/host.h"
+#include "view/view_geometry.h"
+#include "view/view_window_win.h"
+
+DocState gDoc;
+
+void RebuildDisplayImage() {
+    DibHeader h;
+    if (!DibInfo(gDoc.internalImage, &h)) return;
+    memcpy(&gDoc.header, &h, sizeof h);
+    gDoc.pictureWidth = h.biWidth;
+    gDoc.pictureHeight = h.biHeight;
+    gDoc.selection = {0, 0, ScaledExtent(h.biWidth, gDoc.scale[0]), ScaledExtent(h.biHeight, gDoc.scale[1])};
+    if (gDoc.displayImage) DeleteObject(gDoc.displayImage);
+    gDoc.displayImage = nullptr;
+    HDC dc = gDoc.view ? GetDC(gDoc.view) : nullptr;
+    gDoc.displayImage = BitmapFromDib(gDoc.internalImage, dc);
+    if (dc) ReleaseDC(gDoc.view, dc);
+    if (gDoc.view) {
+        InvalidateRect(gDoc.view, nullptr, FALSE);
+        UpdateScrollRanges(gDoc.view, gDoc.pictureWidth, gDoc.pictureHeight);
+        UpdateWindow(gDoc.view);
+    }
+    char text[64];
+    snprintf(text, sizeof text, "0,0 (%d x %d)", gDoc.pictureWidth, gDoc.pictureHeight);
+    ShowStatusText(0, text);
+}
+
+void DropUndo() {
+    if (gDoc.undoCopy) BlockFree(gDoc.undoCopy);
+    gDoc.undoCopy = nullptr;
+}
+
+void ReplaceInternalImage(HGLOBAL picture) {
+    if (gDoc.internalImage && gDoc.internalImage != picture) BlockFree(gDoc.internalImage);
+    gDoc.internalImage = picture;
+    DropUndo();
+}

@@ -1,0 +1,254 @@
+// BLDMainWndProc's command dispatcher: option check marks, view options, selection commands, keys and the timer.
+#include "shell/commands_win.h"
+
+#include <cstdio>
+
+#include "image/document_win.h"
+#include "platform/host.h"
+#include "platform/host_win.h"
+#include "shell/file_commands_win.h"
+#include "shell/selection_keys.h"
+#include "shell/shell_win.h"
+#include "shell/toolbar_model.h"
+#include "shell/toolbar_win.h"
+#include "view/view_geometry.h"
+#include "view/view_window_win.h"
+
+namespace {
+
+HBITMAP gCaretBitmap = nullptr; // the view's caret shape while it exists
+
+bool IsChecked(HMENU menu, UINT id) { return (GetMenuState(menu, id, MF_BYCOMMAND) & MF_CHECKED) != 0; }
+
+void SetCheck(HMENU menu, UINT id, bool on) { MirrorCheck(menu, id, on ? MF_CHECKED : MF_UNCHECKED); }
+
+void ClearSelectionAndRepaint() {
+    gDoc.selection = {0, 0, 0, 0};
+    if (gDoc.view) InvalidateRect(gDoc.view, nullptr, FALSE);
+}
+
+// 3999: the item is checked while the status bar is hidden.
+void ToggleStatusBar(HWND frame) {
+    HMENU menu = GetMenu(frame);
+    bool show = IsChecked(menu, 3999);
+    SetCheck(menu, 3999, !show);
+    gHostWindows.statusShown = show;
+    if (show) {
+        CreateStatusBar(frame);
+        SetWindowTextA(frame, kFrameCaption);
+        ShowStatusText(1, gDoc.title);
+    } else {
+        EndProgress();
+        if (gHostWindows.status) DestroyWindow(gHostWindows.status);
+        gHostWindows.status = nullptr;
+        SetWindowTextA(frame, gDoc.title);
+    }
+    PostMessageA(frame, WM_SIZE, 0, 0);
+}
+
+void ToggleAutoReduce(HWND frame) {
+    HMENU menu = GetMenu(frame);
+    bool on = !IsChecked(menu, 4009);
+    SetCheck(menu, 4009, on);
+    gDoc.autoReduce = on;
+    if (on) SetCheck(menu, 4015, false);
+    ClearSelectionAndRepaint();
+}
+
+void ToggleFullSize(HWND frame) {
+    HMENU menu = GetMenu(frame);
+    bool on = !IsChecked(menu, 4015);
+    SetCheck(menu, 4015, on);
+    if (on) {
+        gDoc.autoReduce = false;
+        SetCheck(menu, 4009, false);
+        if (gDoc.scale[0] != 1.0f || gDoc.scale[1] != 1.0f) gDoc.titleRepaint = true;
+        gDoc.scale[0] = gDoc.scale[1] = 1.0f;
+    }
+    ClearSelectionAndRepaint();
+}
+
+void SelectAll() {
+    if (gDoc.displayImage)
+        gDoc.selection = {0, 0, ScaledExtent(gDoc.pictureWidth, gDoc.scale[0]),
+                          ScaledExtent(gDoc.pictureHeight, gDoc.scale[1])};
+    if (gDoc.view) InvalidateRect(gDoc.view, nullptr, FALSE);
+}
+
+// 4025 / 4026: one of the two copy sources always stays chosen.
+void ClickCopySource(HWND frame, UINT id) {
+    bool &mine = id == 4025 ? gDoc.copyInternal : gDoc.copyDisplay;
+    bool other = id == 4025 ? gDoc.copyDisplay : gDoc.copyInternal;
+    bool next = ClickCopyOption(mine, other);
+    if (next == mine) return;
+    mine = next;
+    SetCheck(GetMenu(frame), id, next);
+}
+
+// 4028: a 64 x 32 caret with a white diagonal on black.
+void ShowDiagonalCaret() {
+    if (!gDoc.view) return;
+    HBITMAP bitmap = CreateBitmap(64, 32, 1, 1, nullptr);
+    if (!bitmap) return;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    PatBlt(memory, 0, 0, 64, 32, BLACKNESS);
+    HGDIOBJ oldPen = SelectObject(memory, GetStockObject(WHITE_PEN));
+    MoveToEx(memory, 0, 0, nullptr);
+    LineTo(memory, 63, 31);
+    SelectObject(memory, oldPen);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    if (!CreateCaret(gDoc.view, bitmap, 0, 0)) {
+        DeleteObject(bitmap);
+        return;
+    }
+    if (gCaretBitmap) DeleteObject(gCaretBitmap);
+    gCaretBitmap = bitmap;
+    SetCaretBlinkTime(200);
+    SetCaretPos(0, 0);
+    ShowCaret(gDoc.view);
+}
+
+void DestroyDiagonalCaret() {
+    DestroyCaret();
+    if (gCaretBitmap) DeleteObject(gCaretBitmap);
+    gCaretBitmap = nullptr;
+}
+
+bool IsArrow(WPARAM key) { return key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN; }
+
+ArrowKey ToArrow(WPARAM key) {
+    switch (key) {
+    case VK_LEFT: return kArrowLeft;
+    case VK_UP: return kArrowUp;
+    case VK_RIGHT: return kArrowRight;
+    default: return kArrowDown;
+    }
+}
+
+void ScrollByKey(WPARAM key) {
+    if (!gDoc.view) return;
+    switch (key) {
+    case VK_LEFT: SendMessageA(gDoc.view, WM_HSCROLL, SB_LINELEFT, 0); break;
+    case VK_RIGHT: SendMessageA(gDoc.view, WM_HSCROLL, SB_LINERIGHT, 0); break;
+    case VK_UP: SendMessageA(gDoc.view, WM_VSCROLL, SB_LINEUP, 0); break;
+    case VK_DOWN: SendMessageA(gDoc.view, WM_VSCROLL, SB_LINEDOWN, 0); break;
+    }
+}
+
+void MovePasteByKey(ArrowChange c) {
+    if (c.dx == 0 && c.dy == 0) return; // a resize does not apply to a paste
+    gDoc.titleNeedsRefresh = true;
+    gDoc.paste.x += c.dx;
+    gDoc.paste.y += c.dy;
+    InvalidateRect(gDoc.view, nullptr, FALSE);
+    DibHeader h{};
+    DibInfo(gDoc.paste.dib, &h);
+    char text[96];
+    snprintf(text, sizeof text, "%d,%d (%ld x %ld)", gDoc.paste.x, gDoc.paste.y, (long)h.biWidth, (long)h.biHeight);
+    ShowStatusText(0, text);
+}
+
+void MoveSelectionByKey(ArrowChange c) {
+    if (!c.dx && !c.dy && !c.dRight && !c.dBottom) return;
+    gDoc.titleNeedsRefresh = true;
+    HDC dc = GetDC(gDoc.view);
+    POINT scroll = ScrollPosition(gDoc.view);
+    SetWindowOrgEx(dc, scroll.x, scroll.y, nullptr);
+    RECT &s = gDoc.selection;
+    if (s.right > s.left && s.bottom > s.top) InvertOutline(dc, s.left, s.top, s.right, s.bottom);
+    SelectionRect n = MoveSelection({(int)s.left, (int)s.top, (int)s.right, (int)s.bottom}, c, gDoc.header.biWidth,
+                                    gDoc.header.biHeight);
+    s = {n.left, n.top, n.right, n.bottom};
+    if (s.right > s.left && s.bottom > s.top) InvertOutline(dc, s.left, s.top, s.right, s.bottom);
+    ReleaseDC(gDoc.view, dc);
+    char text[96];
+    snprintf(text, sizeof text, "%ld,%ld (%ld x %ld)", (long)s.left, (long)s.top, (long)(s.right - s.left),
+             (long)(s.bottom - s.top));
+    ShowStatusText(0, text);
+}
+
+} // namespace
+
+bool OnFrameCommand(HWND frame, int id) {
+    switch (id) {
+    case 1114:
+    case 1115:
+    case 1116:
+        if (gShell.levelPopupOwner) PostMessageA(gShell.levelPopupOwner, WM_COMMAND, (WPARAM)(id - 100), 0);
+        break;
+    case 3999: ToggleStatusBar(frame); break;
+    case 4000:
+        OpenCommand(frame);
+        RebuildDisplayImage();
+        UpdateToolCursor();
+        break;
+    case 4009: ToggleAutoReduce(frame); break;
+    case 4015: ToggleFullSize(frame); break;
+    case 4018: SelectAll(); break;
+    case 4019: ClearSelectionAndRepaint(); break;
+    case 4011:
+    case 4012:
+        SetCheck(GetMenu(frame), (UINT)id, true);
+        SetCheck(GetMenu(frame), id == 4011 ? 4012 : 4011, false);
+        break;
+    case 4021: {
+        bool was = IsChecked(GetMenu(frame), 4021);
+        gDoc.pasteDisplayPriority = !was;
+        SetCheck(GetMenu(frame), 4021, !was);
+        break;
+    }
+    case 4025:
+    case 4026: ClickCopySource(frame, (UINT)id); break;
+    case 4027:
+        gDoc.fastRotation = !gDoc.fastRotation;
+        SetCheck(GetMenu(frame), 4027, gDoc.fastRotation);
+        break;
+    case 4028: ShowDiagonalCaret(); break;
+    case 4029: DestroyDiagonalCaret(); break;
+    case 40009: {
+        bool was = IsChecked(GetMenu(frame), 40009);
+        gDoc.floatInfoHidden = !was;
+        SetCheck(GetMenu(frame), 40009, !was);
+        break;
+    }
+    default: break; // the tools follow the toolbar; add-in commands are only forwarded
+    }
+    return true;
+}
+
+void OnFrameKeyDown(HWND frame, WPARAM key) {
+    if (key == VK_SHIFT) {
+        gShell.shiftHeld = true;
+        return;
+    }
+    if (key == VK_CONTROL) {
+        gShell.ctrlHeld = true;
+        return;
+    }
+    if (!IsArrow(key)) return;
+    if (gShell.ctrlHeld) {
+        ScrollByKey(key);
+        return;
+    }
+    if (gDoc.scale[0] != 1.0f || gDoc.scale[1] != 1.0f || !gDoc.view) return;
+    ArrowChange c = ArrowKeyChange(ToArrow(key), gShell.shiftHeld);
+    if (gDoc.paste.dib) MovePasteByKey(c);
+    else if (IsNowTool() == 4030) MoveSelectionByKey(c);
+}
+
+void OnFrameKeyUp(HWND frame, WPARAM key) {
+    if (key == VK_SHIFT) gShell.shiftHeld = false;
+    else if (key == VK_CONTROL) gShell.ctrlHeld = false;
+    else if (IsArrow(key) && gDoc.titleNeedsRefresh) SetTimer(frame, kTitleTimerId, kTitleTimerMs, nullptr);
+}
+
+void OnFrameTimer(HWND frame, UINT_PTR id) {
+    KillTimer(frame, id);
+    if (id != kTitleTimerId) return;
+    gDoc.titleNeedsRefresh = false;
+    ShowScaleTitle();
+}
