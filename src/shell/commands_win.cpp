@@ -1,7 +1,6 @@
 // BLDMainWndProc's command dispatcher: option check marks, view options, selection commands, keys and the timer.
 #include "shell/commands_win.h"
 
-
 #include "image/document_win.h"
 #include "platform/host.h"
 #include "platform/host_win.h"
