@@ -1,11 +1,11 @@
 // The document state and the rebuild of the display image after every change of the internal image.
 #include "image/document_win.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "image/dib_gdi_win.h"
 #include "platform/host.h"
+#include "shell/frame_config.h"
 #include "view/view_geometry.h"
 #include "view/view_window_win.h"
 
@@ -28,9 +28,7 @@ void RebuildDisplayImage() {
         UpdateScrollRanges(gDoc.view, gDoc.pictureWidth, gDoc.pictureHeight);
         UpdateWindow(gDoc.view);
     }
-    char text[64];
-    snprintf(text, sizeof text, "0,0 (%d x %d)", gDoc.pictureWidth, gDoc.pictureHeight);
-    ShowStatusText(0, text);
+    ShowStatusText(0, PictureSizeText(gDoc.pictureWidth, gDoc.pictureHeight).c_str());
 }
 
 void DropUndo() {

@@ -1,12 +1,11 @@
 // BLDMainWndProc's command dispatcher: option check marks, view options, selection commands, keys and the timer.
 #include "shell/commands_win.h"
 
-#include <cstdio>
-
 #include "image/document_win.h"
 #include "platform/host.h"
 #include "platform/host_win.h"
 #include "shell/file_commands_win.h"
+#include "shell/frame_config.h"
 #include "shell/selection_keys.h"
 #include "shell/shell_win.h"
 #include "shell/toolbar_model.h"
@@ -147,9 +146,7 @@ void MovePasteByKey(ArrowChange c) {
     InvalidateRect(gDoc.view, nullptr, FALSE);
     DibHeader h{};
     DibInfo(gDoc.paste.dib, &h);
-    char text[96];
-    snprintf(text, sizeof text, "%d,%d (%ld x %ld)", gDoc.paste.x, gDoc.paste.y, (long)h.biWidth, (long)h.biHeight);
-    ShowStatusText(0, text);
+    ShowStatusText(0, RectangleText(gDoc.paste.x, gDoc.paste.y, h.biWidth, h.biHeight).c_str());
 }
 
 void MoveSelectionByKey(ArrowChange c) {
@@ -165,10 +162,7 @@ void MoveSelectionByKey(ArrowChange c) {
     s = {n.left, n.top, n.right, n.bottom};
     if (s.right > s.left && s.bottom > s.top) InvertOutline(dc, s.left, s.top, s.right, s.bottom);
     ReleaseDC(gDoc.view, dc);
-    char text[96];
-    snprintf(text, sizeof text, "%ld,%ld (%ld x %ld)", (long)s.left, (long)s.top, (long)(s.right - s.left),
-             (long)(s.bottom - s.top));
-    ShowStatusText(0, text);
+    ShowStatusText(0, RectangleText(s.left, s.top, s.right - s.left, s.bottom - s.top).c_str());
 }
 
 } // namespace
