@@ -48,6 +48,24 @@ bool IsTitleOf(const std::string &text, const std::string &path) {
         if (!IsTitleOf(t_, path)) Fail(__FILE__, __LINE__, "title " + Show(t_) + " for " + (path));                 \
     } while (0)
 
+// True when `wanted` appear in this order (not necessarily next to each other) among `texts`.
+bool InOrder(const std::vector<std::string> &texts, const std::vector<std::string> &wanted) {
+    size_t k = 0;
+    for (const std::string &t : texts)
+        if (k < wanted.size() && Lower(t) == Lower(wanted[k])) ++k;
+    return k == wanted.size();
+}
+std::string Joined(const std::vector<std::string> &texts) {
+    std::string all;
+    for (const std::string &t : texts) all += (all.empty() ? "" : " | ") + t;
+    return all;
+}
+#define CHECK_TEXTS(texts, ...)                                                                                    \
+    do {                                                                                                           \
+        std::vector<std::string> got_ = (texts);                                                                    \
+        if (!InOrder(got_, __VA_ARGS__)) Fail(__FILE__, __LINE__, "texts in order: " + Joined(got_));              \
+    } while (0)
+
 bool gSkipJpeg = false; // the JPEG decoder is not in this build yet
 
 std::string ProbeIni(const std::vector<std::string> &dlls, const std::string &config = "WindowRect=20,20,640,480\r\n") {
@@ -206,6 +224,12 @@ void StatusBarHidden() {
     CHECK(app.status == nullptr);
     CHECK(Checked(QueryState(app), 3999));
     CHECK_EQ(WindowText(app.frame), std::string("Zelka - "));
+    // With the status bar hidden, the texts of the 8-bit conversion go to the caption and no progress bar appears.
+    const int textsBefore = TextCount();
+    if (OpenAndWait(app, gPics.pal8)) {
+        CHECK_TEXTS(TextsSince(textsBefore), {"caption:フルカラー変換中", "caption:" + gPics.pal8, "caption:0,0 (37 x 23)"});
+        CHECK(!HasDescendant(app.frame, "msctls_progress32"));
+    }
     if (OpenAndWait(app, gPics.colourful)) {
         std::string caption = WindowText(app.frame);
         // The open shows the path, the rebuild the size, a later paint maybe the title: all in the caption.
@@ -229,7 +253,7 @@ void OpenEightBitBmp() {
     WriteIni(ProbeIni({"E2EPROBE1.DLL"}));
     App app;
     if (!Launch(app)) return;
-    const int before = LogCount();
+    const int before = LogCount(), textsBefore = TextCount();
     if (!OpenAndWait(app, gPics.pal8)) return Quit(app), void();
     const ProbeState &s = QueryState(app);
     CHECK_EQ(s.dibInfoResult, 1);
@@ -256,6 +280,9 @@ void OpenEightBitBmp() {
             CHECK_EQ(LogAt(i).height, 23);
         }
     CHECK(seen);
+    // The conversion to full colour was announced in part 0; then the path in part 1 with part 0 cleared, then
+    // the size.
+    CHECK_TEXTS(TextsSince(textsBefore), {"0:フルカラー変換中", "1:" + gPics.pal8, "0:", "0:0,0 (37 x 23)"});
     CHECK_EQ(Quit(app), 0);
     // The folder of the opened file is remembered without its trailing backslash.
     CHECK_EQ(Lower(IniValue("CONFIG", "Path")), Lower(gPaths.dataDir));
