@@ -5,7 +5,6 @@
 #include <string>
 
 #include "addin/addin_paths.h"
-#include "image/document_win.h"
 
 AddinHostContext gAddinContext;
 
@@ -132,22 +131,10 @@ void LoadOne(HWND frame, const char *name) {
     AddMenu(frame, record);
 }
 
-// Slots point at the document's fields, so add-ins always read current values; slot 6 stays empty.
-void FillContext() {
-    gAddinContext = AddinHostContext{};
-    gAddinContext.slot[kSlotInternalImage] = &gDoc.internalImage;
-    gAddinContext.slot[kSlotDisplayImage] = &gDoc.displayImage;
-    gAddinContext.slot[kSlotScale] = gDoc.scale;
-    gAddinContext.slot[kSlotViewWindow] = &gDoc.view;
-    gAddinContext.slot[kSlotClipboardOwner] = &gDoc.clipboardOwner;
-    gAddinContext.slot[kSlotSelection] = &gDoc.selection;
-    gAddinContext.slot[kSlotHeader] = &gDoc.header;
-}
-
 } // namespace
 
-void LoadAddins(HWND frame) {
-    FillContext();
+void LoadAddins(HWND frame, const AddinHostContext &context) {
+    gAddinContext = context;
     for (int n = 1;; ++n) {
         char name[kNameBuffer];
         GetPrivateProfileStringA(kSection, AddinKeyName(n).c_str(), "", name, kNameBuffer, kIniFile);

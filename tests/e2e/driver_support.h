@@ -16,6 +16,7 @@ struct Scenario {
     std::string name;
     std::vector<std::string> failures;
     int screenshots = 0;
+    bool skipped = false; // the feature it needs is not in this build
 };
 extern Scenario *gScenario;
 void Fail(const char *file, int line, const std::string &what);
