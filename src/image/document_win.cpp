@@ -18,10 +18,8 @@ void RebuildDisplayImage() {
     gDoc.pictureWidth = h.biWidth;
     gDoc.pictureHeight = h.biHeight;
     gDoc.selection = {0, 0, ScaledExtent(h.biWidth, gDoc.scale[0]), ScaledExtent(h.biHeight, gDoc.scale[1])};
-    if (gDoc.displayImage) DeleteObject(gDoc.displayImage);
-    gDoc.displayImage = nullptr;
     HDC dc = gDoc.view ? GetDC(gDoc.view) : nullptr;
-    gDoc.displayImage = BitmapFromDib(gDoc.internalImage, dc);
+    gDoc.displayImage = RefreshBitmapFromDib(gDoc.internalImage, dc, gDoc.displayImage);
     if (dc) ReleaseDC(gDoc.view, dc);
     if (gDoc.view) {
         InvalidateRect(gDoc.view, nullptr, FALSE);

@@ -10,6 +10,7 @@
 #include "shell/shell_win.h"
 #include "shell/toolbar_model.h"
 #include "shell/toolbar_win.h"
+#include "shell/view_options.h"
 #include "view/view_geometry.h"
 #include "view/view_window_win.h"
 
@@ -45,26 +46,38 @@ void ToggleStatusBar(HWND frame) {
     PostMessageA(frame, WM_SIZE, 0, 0);
 }
 
+// The menu's check marks are the state of the two scale options.
+ViewOptions ReadViewOptions(HMENU menu) {
+    ViewOptions v;
+    v.autoReduce = IsChecked(menu, 4009);
+    v.fullSize = IsChecked(menu, 4015);
+    v.scaleX = gDoc.scale[0];
+    v.scaleY = gDoc.scale[1];
+    return v;
+}
+
+void ApplyViewOptions(HMENU menu, const ViewOptions &v) {
+    SetCheck(menu, 4009, v.autoReduce);
+    SetCheck(menu, 4015, v.fullSize);
+    gDoc.autoReduce = v.autoReduce;
+    gDoc.scale[0] = v.scaleX;
+    gDoc.scale[1] = v.scaleY;
+    if (v.scaleChanged) gDoc.titleRepaint = true;
+    ClearSelectionAndRepaint();
+}
+
 void ToggleAutoReduce(HWND frame) {
     HMENU menu = GetMenu(frame);
-    bool on = !IsChecked(menu, 4009);
-    SetCheck(menu, 4009, on);
-    gDoc.autoReduce = on;
-    if (on) SetCheck(menu, 4015, false);
-    ClearSelectionAndRepaint();
+    ViewOptions v = ReadViewOptions(menu);
+    ClickAutoReduce(&v);
+    ApplyViewOptions(menu, v);
 }
 
 void ToggleFullSize(HWND frame) {
     HMENU menu = GetMenu(frame);
-    bool on = !IsChecked(menu, 4015);
-    SetCheck(menu, 4015, on);
-    if (on) {
-        gDoc.autoReduce = false;
-        SetCheck(menu, 4009, false);
-        if (gDoc.scale[0] != 1.0f || gDoc.scale[1] != 1.0f) gDoc.titleRepaint = true;
-        gDoc.scale[0] = gDoc.scale[1] = 1.0f;
-    }
-    ClearSelectionAndRepaint();
+    ViewOptions v = ReadViewOptions(menu);
+    ClickFullSize(&v);
+    ApplyViewOptions(menu, v);
 }
 
 void SelectAll() {

@@ -62,7 +62,5 @@ bool OpenPipeline(const char *path) {
     ReplaceInternalImage(picture);
     strncpy(gDoc.title, path, sizeof gDoc.title - 1);
     gDoc.title[sizeof gDoc.title - 1] = '\0';
-    // The loader's progress texts stood where the title goes: the view's next paint puts it back with the scale.
-    gDoc.titleRepaint = true;
     return true;
 }
