@@ -132,22 +132,10 @@ void LoadOne(HWND frame, const char *name) {
     AddMenu(frame, record);
 }
 
-// Slots point at the document's fields, so add-ins always read current values; slot 6 stays empty.
-void FillContext() {
-    gAddinContext = AddinHostContext{};
-    gAddinContext.slot[kSlotInternalImage] = &gDoc.internalImage;
-    gAddinContext.slot[kSlotDisplayImage] = &gDoc.displayImage;
-    gAddinContext.slot[kSlotScale] = gDoc.scale;
-    gAddinContext.slot[kSlotViewWindow] = &gDoc.view;
-    gAddinContext.slot[kSlotClipboardOwner] = &gDoc.clipboardOwner;
-    gAddinContext.slot[kSlotSelection] = &gDoc.selection;
-    gAddinContext.slot[kSlotHeader] = &gDoc.header;
-}
-
 } // namespace
 
-void LoadAddins(HWND frame) {
-    FillContext();
+void LoadAddins(HWND frame, const AddinHostContext &context) {
+    gAddinContext = context;
     for (int n = 1;; ++n) {
         char name[kNameBuffer];
         GetPrivateProfileStringA(kSection, AddinKeyName(n).c_str(), "", name, kNameBuffer, kIniFile);
@@ -155,6 +143,19 @@ void LoadAddins(HWND frame) {
         LoadOne(frame, name);
     }
     DrawMenuBar(frame);
+}
+
+void LoadAddins(HWND frame) {
+    // Each slot points at a live field, so add-ins always read current values; slot 6 stays empty.
+    AddinHostContext context{};
+    context.slot[kSlotInternalImage] = &gDoc.internalImage;
+    context.slot[kSlotDisplayImage] = &gDoc.displayImage;
+    context.slot[kSlotScale] = gDoc.scale;
+    context.slot[kSlotViewWindow] = &gDoc.view;
+    context.slot[kSlotClipboardOwner] = &gDoc.clipboardOwner;
+    context.slot[kSlotSelection] = &gDoc.selection;
+    context.slot[kSlotHeader] = &gDoc.header;
+    LoadAddins(frame, context);
 }
 
 LRESULT CallAddinChain(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -4,11 +4,13 @@
 
 #include "addin/addin_api.h"
 
-// The record add-ins receive; LoadAddins points its slots into the document state. Add-ins keep its address.
+// The record add-ins receive. LoadAddins copies the frame's slots into it; add-ins keep its address.
 extern AddinHostContext gAddinContext;
 
-// First step of the frame's WM_CREATE: fills the context, loads every add-in named in the Add-in section, builds
-// the menu. Messages about failed loads go to `frame`.
+// First step of the frame's WM_CREATE: takes the host context (slots 0-5 and 7 pointing into the document state),
+// loads every add-in named in the Add-in section, builds the menu. Messages about failed loads go to `frame`.
+void LoadAddins(HWND frame, const AddinHostContext &context);
+// The same with the context pointing at the document state's fields (gDoc).
 void LoadAddins(HWND frame);
 
 // Passes a frame message down the chain; without add-ins this is DefWindowProcA.

@@ -120,11 +120,24 @@ void CreateLevelPopups() {
     }
 }
 
+// The slots add-ins read: each points at the live field of the document state.
+AddinHostContext MakeHostContext() {
+    AddinHostContext context{};
+    context.slot[kSlotInternalImage] = &gDoc.internalImage;
+    context.slot[kSlotDisplayImage] = &gDoc.displayImage;
+    context.slot[kSlotScale] = gDoc.scale;
+    context.slot[kSlotViewWindow] = &gDoc.view;
+    context.slot[kSlotClipboardOwner] = &gDoc.clipboardOwner;
+    context.slot[kSlotSelection] = &gDoc.selection;
+    context.slot[kSlotHeader] = &gDoc.header;
+    return context;
+}
+
 // Frame WM_CREATE: add-ins, toolbar, screen capabilities, palette, dialog block, default check marks.
 LRESULT OnCreate(HWND hwnd, WPARAM wParam, LPARAM lParam) {
     gShell.frame = hwnd;
     gHostWindows.frame = hwnd;
-    LoadAddins(hwnd);
+    LoadAddins(hwnd, MakeHostContext());
     HDC dc = GetDC(hwnd);
     SetUpToolbar(hwnd, dc);
     // Only "is this a 256-colour palette display" is ever asked; 2^BITSPIXEL would overflow on 32-bit displays.
