@@ -6,6 +6,7 @@
 #include "image/colour_stats.h"
 #include "image/document_win.h"
 #include "image/range_palette.h"
+#include "image/row_convert.h"
 #include "platform/host.h"
 
 namespace {
@@ -27,6 +28,35 @@ private:
     HDC dc_;
     HPALETTE old_;
 };
+
+// On a true-colour screen of 32 bits the screen's format is 0x00RRGGBB words: build that bitmap in one pass
+// over the rows instead of through the system's generic conversion.
+HBITMAP ScreenBitmap32(HDC dc, const unsigned char *locked) {
+    const DibHeader *h = reinterpret_cast<const DibHeader *>(locked);
+    BITMAPINFOHEADER bi{};
+    bi.biSize = sizeof bi;
+    bi.biWidth = h->biWidth;
+    bi.biHeight = h->biHeight;
+    bi.biPlanes = 1;
+    bi.biBitCount = 32;
+    bi.biCompression = BI_RGB;
+    void *bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(dc, reinterpret_cast<BITMAPINFO *>(&bi), DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bitmap || !bits) return bitmap;
+    const unsigned char *src = DibPixels(locked);
+    const size_t srcStride = (size_t)DibRowStride(h->biWidth, 24);
+    uint32_t *dst = static_cast<uint32_t *>(bits);
+    for (int row = 0; row < h->biHeight; ++row)
+        ExpandRow24To32(src + srcStride * row, dst + (size_t)h->biWidth * row, h->biWidth);
+    GdiFlush();
+    return bitmap;
+}
+
+bool IsPlain24(const unsigned char *locked) {
+    const DibHeader *h = reinterpret_cast<const DibHeader *>(locked);
+    return h->biBitCount == 24 && h->biCompression == 0 && h->biWidth > 0 && h->biHeight > 0 &&
+           DibBlockBytes(h->biWidth, h->biHeight, 32) > 0;
+}
 
 } // namespace
 
@@ -95,9 +125,11 @@ HBITMAP WINAPI BitmapFromDib(HGLOBAL dib, HDC dc) noexcept {
         RealizePalette(dc);
     }
     HBITMAP result = nullptr;
+    if (!gDoc.paletteDevice && GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES) == 32 && IsPlain24(lock.get()))
+        result = ScreenBitmap32(dc, lock.get());
     HDC memory = CreateCompatibleDC(dc);
     HBITMAP one = CreateCompatibleBitmap(dc, 1, 1);
-    if (memory && one) {
+    if (!result && memory && one) {
         HGDIOBJ oldBitmap = SelectObject(memory, one);
         const BITMAPINFOHEADER *header = reinterpret_cast<const BITMAPINFOHEADER *>(lock.get());
         result = CreateDIBitmap(memory, header, CBM_INIT, DibPixels(lock.get()),

@@ -2,12 +2,10 @@
 #pragma once
 #include <windows.h>
 
-extern "C" {
 // A device bitmap in the screen's format from a PackedDib (dc null = the screen), or null. Refreshes the colour
 // statistics; for the internal image also the header copy and, on palette displays, the display palette.
 // Exported to add-ins.
 HBITMAP WINAPI BitmapFromDib(HGLOBAL dib, HDC dc) noexcept;
-}
 
 // A new PackedDib from a device bitmap at depth (0 = the bitmap's own; 9 and up give 24 bits), or null with a
 // message when memory is short.

@@ -18,7 +18,8 @@ bool IsStatusBarShown() { return gHostWindows.status != nullptr && gHostWindows.
 
 void ShowStatusText(int part, const char *text) {
     if (IsStatusBarShown()) SendMessageA(gHostWindows.status, SB_SETTEXTA, (WPARAM)part, (LPARAM)text);
-    else if (gHostWindows.frame) SetWindowTextA(gHostWindows.frame, text);
+    // Clearing the coordinates part has no caption equivalent: it must not blank the title shown there.
+    else if (gHostWindows.frame && !(part == 0 && text && text[0] == '\0')) SetWindowTextA(gHostWindows.frame, text);
 }
 
 void BeginProgress() {

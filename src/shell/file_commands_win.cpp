@@ -14,17 +14,6 @@ namespace {
 // Made into the NUL-separated filter list in place the first time a dialog is prepared.
 char gFilter[] = "DIB Bitmaps|*.bmp||";
 
-bool FileExists(const char *path) {
-    DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-// After an open, succeeded or not: the path in status part 1 with part 0 cleared, or in the caption.
-void ShowOpenedPath(const char *path) {
-    ShowStatusText(1, path);
-    if (IsStatusBarShown()) ShowStatusText(0, "");
-}
-
 } // namespace
 
 void PrepareFileDialog(int kind) {
@@ -64,24 +53,14 @@ void OpenCommand(HWND frame) {
 }
 
 bool OpenPipeline(const char *path) {
-    BusyCursor(true);
-    if (!FileExists(path)) {
-        BusyCursor(false);
-        ShowMessage("オープン出来ません", "");
-        ShowOpenedPath(path);
-        return false;
-    }
+    // The loader shows the busy cursor, the status texts and the messages, and makes the new picture aside: a file
+    // that does not load leaves the user's picture, its undo copy and the title alone, while the status still
+    // shows the path that was tried.
     OpenReport report;
-    // The new picture is made aside: a file that does not load leaves the user's picture and undo copy alone.
     PackedDib picture = OpenPictureFile(path, &report);
-    BusyCursor(false);
-    if (picture) {
-        ReplaceInternalImage(picture);
-        strncpy(gDoc.title, path, sizeof gDoc.title - 1);
-        gDoc.title[sizeof gDoc.title - 1] = '\0';
-    } else if (!report.messageShown) {
-        ShowMessage("オープン出来ません", "");
-    }
-    ShowOpenedPath(path);
-    return picture != nullptr;
+    if (!picture) return false;
+    ReplaceInternalImage(picture);
+    strncpy(gDoc.title, path, sizeof gDoc.title - 1);
+    gDoc.title[sizeof gDoc.title - 1] = '\0';
+    return true;
 }

@@ -35,10 +35,8 @@ struct ShellState {
 
 extern ShellState gShell;
 
-extern "C" {
 // The frame's window procedure; exported by ordinal.
 LRESULT CALLBACK BLDMainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
-}
 
 // Creates the status bar with its two parts (start-up and the status-bar toggle).
 void CreateStatusBar(HWND frame);

@@ -16,7 +16,5 @@ void MirrorEnable(HMENU menu, UINT command, UINT flags);
 // View cursor and swatch visibility from the active tool.
 void UpdateToolCursor();
 
-extern "C" {
 // The active tool's command id (4030, 4031, 4035, 4033, 4034) or 0; exported by ordinal.
 int WINAPI IsNowTool() noexcept;
-}
