@@ -5,6 +5,7 @@
 #include "formats/compressed_format.h"
 #include "image/full_colour.h"
 #include "platform/host.h"
+#include "shell/work_memory.h"
 
 bool SaveDialogTitle(bool compressed, bool internalImage, std::string *title) {
     title->clear();
@@ -40,10 +41,12 @@ SaveOutcome SavePictureFile(PackedDib source, bool compressed, const char *path)
     }
     if (!compressed) return WriteBmpFile(path, source) ? SaveOutcome::kWritten : SaveOutcome::kWriteFailed;
     CompressOutcome why = CompressOutcome::kDone;
+    const int reportsBefore = ShortageReportCount();
     PackedDib packed = CompressPicture(source, &why);
     if (!packed) {
         if (why == CompressOutcome::kNoGain) return SaveOutcome::kNotWorthCompressing;
-        ShowMessage("グローバルメモリが足りません", nullptr);
+        // The work allocator may already have said so; its final shrink fails silently.
+        if (ShortageReportCount() == reportsBefore) ShowMessage("グローバルメモリが足りません", nullptr);
         return SaveOutcome::kNoMemory;
     }
     const int written = WriteBmpFile(path, packed);

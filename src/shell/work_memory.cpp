@@ -6,6 +6,12 @@
 
 #include "platform/host.h"
 
+namespace {
+int gShortageReports = 0;
+} // namespace
+
+int ShortageReportCount() { return gShortageReports; }
+
 PackedDib AllocWithShortagePolicy(size_t bytes, const ShortageSteps &steps) {
     PackedDib block = steps.allocate(bytes);
     if (block) return block;
@@ -22,6 +28,7 @@ PackedDib AllocWithShortagePolicy(size_t bytes, const ShortageSteps &steps) {
     block = steps.allocate(bytes);
     if (block) return block;
     ShowMessage("グローバルメモリが足りません", nullptr);
+    ++gShortageReports;
     return nullptr;
 }
 

@@ -15,6 +15,9 @@ struct ShortageSteps {
 // Tries the allocation; on failure releases the display image and tries again, then (after telling the user)
 // the undo copy and tries again; a last failure is reported and gives null. The caller then keeps its old picture.
 PackedDib AllocWithShortagePolicy(size_t bytes, const ShortageSteps &steps);
+// How often the policy has told the user that memory ran out; callers compare before and after an operation so
+// the same shortage is not reported twice.
+int ShortageReportCount();
 
 // A test switch making work allocations fail: "BYTES[,COUNT[,SKIP]]". Of the attempts asking for at least BYTES
 // bytes, the first SKIP (default 0) go through and the next COUNT (default 1) fail; later ones go through.

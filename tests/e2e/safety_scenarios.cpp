@@ -25,13 +25,6 @@ std::string Ini(const std::string &config = "WindowRect=20,20,640,480\r\n") {
     return "[CONFIG]\r\n" + config + "[Add-in]\r\nDLL1=E2EPROBE1.DLL\r\n";
 }
 
-std::string Lower(std::string s) {
-    for (char &c : s) c = (char)tolower((unsigned char)c);
-    return s;
-}
-bool EndsWithNoCase(const std::string &s, const std::string &tail) {
-    return s.size() >= tail.size() && Lower(s.substr(s.size() - tail.size())) == Lower(tail);
-}
 std::string Unix(std::string s) {
     std::string out;
     for (char c : s)
@@ -103,7 +96,7 @@ bool OpenPicture(App &app, const std::string &path) {
 }
 
 // Runs save command `id` and answers its dialog with `path`. Returns the dialog's title, or "" when none came.
-std::string SaveTo(App &app, int id, const std::string &path, std::string *proposed = nullptr) {
+std::string SaveTo(App &app, int id, const std::string &path) {
     PostMessageA(app.frame, WM_COMMAND, id, 0);
     HWND dialog = WaitDialog(app, 10000);
     if (!dialog) {
@@ -117,7 +110,6 @@ std::string SaveTo(App &app, int id, const std::string &path, std::string *propo
         PressCancel(dialog);
         return title;
     }
-    if (proposed) *proposed = WindowText(edit);
     SendMessageA(edit, WM_SETTEXT, 0, (LPARAM)path.c_str());
     PressOk(dialog);
     if (!WaitGone(dialog, 10000)) Fail(__FILE__, __LINE__, "the save dialog did not take " + path);
@@ -278,7 +270,15 @@ void SavePathsRemembered() {
         if (dialog) {
             HWND edit = FileNameField(dialog);
             CHECK(edit != nullptr);
-            if (edit) CHECK(EndsWithNoCase(WindowText(edit), "saved_first.bmp"));
+            // OK without typing: the proposed name is taken, and it names the file just saved (the dialog
+            // shows the name in a field it does not expose as text).
+            PressOk(dialog);
+            HWND prompt = WaitDialog(app, 5000, dialog);
+            CHECK(prompt != nullptr);
+            if (prompt) {
+                CHECK(DialogMessage(prompt).find("上書きしますか") != std::string::npos);
+                Answer(prompt, IDNO);
+            }
             PressCancel(dialog);
             WaitGone(dialog, 5000);
         }

@@ -147,3 +147,11 @@ TEST(AllocFailPlan, SkipsThenFailsOnlyLargeAttempts) {
     for (size_t bytes : {999u, 1000u, 5u, 1000u, 4000u, 1000u}) failed.push_back(ShouldFailAttempt(&p, bytes));
     EXPECT_EQ(failed, (std::vector<bool>{false, false, false, true, true, false}));
 }
+
+TEST(ShortagePolicy, CountsOnlyTheFinalReport) {
+    const int before = ShortageReportCount();
+    BlockFree(RunPolicy(true, true, 2));
+    EXPECT_EQ(ShortageReportCount(), before);
+    RunPolicy(true, true, 100);
+    EXPECT_EQ(ShortageReportCount(), before + 1);
+}
