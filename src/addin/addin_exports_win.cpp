@@ -1,29 +1,12 @@
-// The export table's entries (orben.def maps the public names and ordinals onto these): the picture API under the
-// Windows types add-ins bind to, and the program's window procedures and tool query. Each entry is a plain call,
-// so the table does not depend on how the rest of the program declares its functions.
+// The core's pixel functions under the names and Windows types add-ins bind to (orben.def exports them as
+// GetDibColor, SetDibColor and DibInfo; the core's own C++ functions keep those names).
 #include <windows.h>
 
 #include "image/dib.h"
 
-// Defined by the shell, the view and the image layer (C++ linkage).
-LRESULT CALLBACK BLDMainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
-LRESULT CALLBACK DispWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
-HBITMAP WINAPI BitmapFromDib(HGLOBAL dib, HDC dc) noexcept;
-int WINAPI IsNowTool() noexcept;
-
 static_assert(sizeof(BITMAPINFOHEADER) == sizeof(DibHeader), "add-ins read the header the core writes");
 
 extern "C" {
-
-LRESULT CALLBACK ExportBLDMainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    return BLDMainWndProc(hwnd, message, wParam, lParam);
-}
-
-LRESULT CALLBACK ExportDispWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    return DispWndProc(hwnd, message, wParam, lParam);
-}
-
-HBITMAP WINAPI ExportBitmapFromDib(HGLOBAL dib, HDC dc) noexcept { return BitmapFromDib(dib, dc); }
 
 DWORD WINAPI ExportGetDibColor(const void *lockedDib, int row, int column) noexcept {
     if (!lockedDib) return 0;
@@ -39,7 +22,5 @@ int WINAPI ExportDibInfo(HGLOBAL dib, BITMAPINFOHEADER *header) noexcept {
     if (!header) return 0;
     return DibInfo(dib, reinterpret_cast<DibHeader *>(header));
 }
-
-int WINAPI ExportIsNowTool() noexcept { return IsNowTool(); }
 
 } // extern "C"

@@ -31,6 +31,15 @@ private:
 
 // On a true-colour screen of 32 bits the screen's format is 0x00RRGGBB words: build that bitmap in one pass
 // over the rows instead of through the system's generic conversion.
+void ExpandPicture(const unsigned char *locked, uint32_t *dst) {
+    const DibHeader *h = reinterpret_cast<const DibHeader *>(locked);
+    const unsigned char *src = DibPixels(locked);
+    const size_t srcStride = (size_t)DibRowStride(h->biWidth, 24);
+    for (int row = 0; row < h->biHeight; ++row)
+        ExpandRow24To32(src + srcStride * row, dst + (size_t)h->biWidth * row, h->biWidth);
+    GdiFlush();
+}
+
 HBITMAP ScreenBitmap32(HDC dc, const unsigned char *locked) {
     const DibHeader *h = reinterpret_cast<const DibHeader *>(locked);
     BITMAPINFOHEADER bi{};
@@ -42,14 +51,20 @@ HBITMAP ScreenBitmap32(HDC dc, const unsigned char *locked) {
     bi.biCompression = BI_RGB;
     void *bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(dc, reinterpret_cast<BITMAPINFO *>(&bi), DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!bitmap || !bits) return bitmap;
-    const unsigned char *src = DibPixels(locked);
-    const size_t srcStride = (size_t)DibRowStride(h->biWidth, 24);
-    uint32_t *dst = static_cast<uint32_t *>(bits);
-    for (int row = 0; row < h->biHeight; ++row)
-        ExpandRow24To32(src + srcStride * row, dst + (size_t)h->biWidth * row, h->biWidth);
-    GdiFlush();
+    if (bitmap && bits) ExpandPicture(locked, static_cast<uint32_t *>(bits));
     return bitmap;
+}
+
+// The pixels of a bitmap made by ScreenBitmap32 for a picture of the same size, or null.
+uint32_t *ReusableBits(HBITMAP bitmap, const unsigned char *locked) {
+    if (!bitmap) return nullptr;
+    const DibHeader *h = reinterpret_cast<const DibHeader *>(locked);
+    DIBSECTION ds{};
+    if (GetObjectA(bitmap, sizeof ds, &ds) != (int)sizeof ds) return nullptr;
+    if (ds.dsBmih.biBitCount != 32 || ds.dsBmih.biCompression != BI_RGB || ds.dsBm.bmWidth != h->biWidth ||
+        ds.dsBmih.biHeight != h->biHeight || !ds.dsBm.bmBits)
+        return nullptr;
+    return static_cast<uint32_t *>(ds.dsBm.bmBits);
 }
 
 bool IsPlain24(const unsigned char *locked) {
@@ -95,7 +110,10 @@ HPALETTE MakeRangePalette(int maxR, int maxG, int maxB, int minR, int minG, int 
     return CreatePalette(gPalette);
 }
 
-HBITMAP WINAPI BitmapFromDib(HGLOBAL dib, HDC dc) noexcept {
+namespace {
+
+// BitmapFromDib's steps; with `reuse` a bitmap of the same size and format takes the new pixels in place.
+HBITMAP ConvertDib(HGLOBAL dib, HDC dc, HBITMAP reuse) {
     gStats.maxR = gStats.maxG = gStats.maxB = 0;
     gStats.minR = gStats.minG = gStats.minB = 255;
     if (!dib) return nullptr;
@@ -125,8 +143,14 @@ HBITMAP WINAPI BitmapFromDib(HGLOBAL dib, HDC dc) noexcept {
         RealizePalette(dc);
     }
     HBITMAP result = nullptr;
-    if (!gDoc.paletteDevice && GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES) == 32 && IsPlain24(lock.get()))
-        result = ScreenBitmap32(dc, lock.get());
+    if (!gDoc.paletteDevice && GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES) == 32 && IsPlain24(lock.get())) {
+        if (uint32_t *bits = ReusableBits(reuse, lock.get())) {
+            ExpandPicture(lock.get(), bits);
+            result = reuse;
+        } else {
+            result = ScreenBitmap32(dc, lock.get());
+        }
+    }
     HDC memory = CreateCompatibleDC(dc);
     HBITMAP one = CreateCompatibleBitmap(dc, 1, 1);
     if (!result && memory && one) {
@@ -142,6 +166,16 @@ HBITMAP WINAPI BitmapFromDib(HGLOBAL dib, HDC dc) noexcept {
         if (oldPalette) SelectPalette(dc, oldPalette, FALSE);
         ReleaseDC(nullptr, dc);
     }
+    return result;
+}
+
+} // namespace
+
+HBITMAP WINAPI BitmapFromDib(HGLOBAL dib, HDC dc) noexcept { return ConvertDib(dib, dc, nullptr); }
+
+HBITMAP RefreshBitmapFromDib(HGLOBAL dib, HDC dc, HBITMAP old) {
+    HBITMAP result = ConvertDib(dib, dc, old);
+    if (old && result != old) DeleteObject(old);
     return result;
 }
 

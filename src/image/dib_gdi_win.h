@@ -5,7 +5,11 @@
 // A device bitmap in the screen's format from a PackedDib (dc null = the screen), or null. Refreshes the colour
 // statistics; for the internal image also the header copy and, on palette displays, the display palette.
 // Exported to add-ins.
-HBITMAP WINAPI BitmapFromDib(HGLOBAL dib, HDC dc) noexcept;
+extern "C" HBITMAP WINAPI BitmapFromDib(HGLOBAL dib, HDC dc) noexcept;
+
+// BitmapFromDib for a picture that replaces the one `old` shows: a bitmap of the same size and format takes the
+// new pixels in place (no fresh memory to fault in), otherwise `old` is deleted and a new one made.
+HBITMAP RefreshBitmapFromDib(HGLOBAL dib, HDC dc, HBITMAP old);
 
 // A new PackedDib from a device bitmap at depth (0 = the bitmap's own; 9 and up give 24 bits), or null with a
 // message when memory is short.

@@ -1,11 +1,11 @@
 // The document state and the rebuild of the display image after every change of the internal image.
 #include "image/document_win.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "image/dib_gdi_win.h"
 #include "platform/host.h"
+#include "shell/frame_config.h"
 #include "view/view_geometry.h"
 #include "view/view_window_win.h"
 
@@ -18,19 +18,15 @@ void RebuildDisplayImage() {
     gDoc.pictureWidth = h.biWidth;
     gDoc.pictureHeight = h.biHeight;
     gDoc.selection = {0, 0, ScaledExtent(h.biWidth, gDoc.scale[0]), ScaledExtent(h.biHeight, gDoc.scale[1])};
-    if (gDoc.displayImage) DeleteObject(gDoc.displayImage);
-    gDoc.displayImage = nullptr;
     HDC dc = gDoc.view ? GetDC(gDoc.view) : nullptr;
-    gDoc.displayImage = BitmapFromDib(gDoc.internalImage, dc);
+    gDoc.displayImage = RefreshBitmapFromDib(gDoc.internalImage, dc, gDoc.displayImage);
     if (dc) ReleaseDC(gDoc.view, dc);
     if (gDoc.view) {
         InvalidateRect(gDoc.view, nullptr, FALSE);
         UpdateScrollRanges(gDoc.view, gDoc.pictureWidth, gDoc.pictureHeight);
         UpdateWindow(gDoc.view);
     }
-    char text[64];
-    snprintf(text, sizeof text, "0,0 (%d x %d)", gDoc.pictureWidth, gDoc.pictureHeight);
-    ShowStatusText(0, text);
+    ShowStatusText(0, PictureSizeText(gDoc.pictureWidth, gDoc.pictureHeight).c_str());
 }
 
 void DropUndo() {

@@ -1,13 +1,12 @@
 // BLDMainWndProc's command dispatcher: option check marks, view options, selection commands, keys and the timer.
 #include "shell/commands_win.h"
 
-#include <cstdio>
-
 #include "image/document_win.h"
 #include "platform/host.h"
 #include "platform/host_win.h"
 #include "shell/erase_command_win.h"
 #include "shell/file_commands_win.h"
+#include "shell/frame_config.h"
 #include "shell/rotate_commands_win.h"
 #include "shell/save_commands_win.h"
 #include "shell/selection_keys.h"
@@ -15,6 +14,7 @@
 #include "shell/toolbar_model.h"
 #include "shell/toolbar_win.h"
 #include "shell/undo_win.h"
+#include "shell/view_options.h"
 #include "view/view_geometry.h"
 #include "view/view_window_win.h"
 
@@ -50,26 +50,38 @@ void ToggleStatusBar(HWND frame) {
     PostMessageA(frame, WM_SIZE, 0, 0);
 }
 
+// The menu's check marks are the state of the two scale options.
+ViewOptions ReadViewOptions(HMENU menu) {
+    ViewOptions v;
+    v.autoReduce = IsChecked(menu, 4009);
+    v.fullSize = IsChecked(menu, 4015);
+    v.scaleX = gDoc.scale[0];
+    v.scaleY = gDoc.scale[1];
+    return v;
+}
+
+void ApplyViewOptions(HMENU menu, const ViewOptions &v) {
+    SetCheck(menu, 4009, v.autoReduce);
+    SetCheck(menu, 4015, v.fullSize);
+    gDoc.autoReduce = v.autoReduce;
+    gDoc.scale[0] = v.scaleX;
+    gDoc.scale[1] = v.scaleY;
+    if (v.scaleChanged) gDoc.titleRepaint = true;
+    ClearSelectionAndRepaint();
+}
+
 void ToggleAutoReduce(HWND frame) {
     HMENU menu = GetMenu(frame);
-    bool on = !IsChecked(menu, 4009);
-    SetCheck(menu, 4009, on);
-    gDoc.autoReduce = on;
-    if (on) SetCheck(menu, 4015, false);
-    ClearSelectionAndRepaint();
+    ViewOptions v = ReadViewOptions(menu);
+    ClickAutoReduce(&v);
+    ApplyViewOptions(menu, v);
 }
 
 void ToggleFullSize(HWND frame) {
     HMENU menu = GetMenu(frame);
-    bool on = !IsChecked(menu, 4015);
-    SetCheck(menu, 4015, on);
-    if (on) {
-        gDoc.autoReduce = false;
-        SetCheck(menu, 4009, false);
-        if (gDoc.scale[0] != 1.0f || gDoc.scale[1] != 1.0f) gDoc.titleRepaint = true;
-        gDoc.scale[0] = gDoc.scale[1] = 1.0f;
-    }
-    ClearSelectionAndRepaint();
+    ViewOptions v = ReadViewOptions(menu);
+    ClickFullSize(&v);
+    ApplyViewOptions(menu, v);
 }
 
 void SelectAll() {
@@ -151,9 +163,7 @@ void MovePasteByKey(ArrowChange c) {
     InvalidateRect(gDoc.view, nullptr, FALSE);
     DibHeader h{};
     DibInfo(gDoc.paste.dib, &h);
-    char text[96];
-    snprintf(text, sizeof text, "%d,%d (%ld x %ld)", gDoc.paste.x, gDoc.paste.y, (long)h.biWidth, (long)h.biHeight);
-    ShowStatusText(0, text);
+    ShowStatusText(0, RectangleText(gDoc.paste.x, gDoc.paste.y, h.biWidth, h.biHeight).c_str());
 }
 
 void MoveSelectionByKey(ArrowChange c) {
@@ -169,10 +179,7 @@ void MoveSelectionByKey(ArrowChange c) {
     s = {n.left, n.top, n.right, n.bottom};
     if (s.right > s.left && s.bottom > s.top) InvertOutline(dc, s.left, s.top, s.right, s.bottom);
     ReleaseDC(gDoc.view, dc);
-    char text[96];
-    snprintf(text, sizeof text, "%ld,%ld (%ld x %ld)", (long)s.left, (long)s.top, (long)(s.right - s.left),
-             (long)(s.bottom - s.top));
-    ShowStatusText(0, text);
+    ShowStatusText(0, RectangleText(s.left, s.top, s.right - s.left, s.bottom - s.top).c_str());
 }
 
 } // namespace

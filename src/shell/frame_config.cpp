@@ -74,3 +74,15 @@ std::string ScaleTitle(const char *title, float scaleX, float scaleY) {
     snprintf(text, sizeof text, "%s (%d%% x %d%%)", title, ScalePercent(scaleX), ScalePercent(scaleY));
     return text;
 }
+
+std::string PictureSizeText(int width, int height) {
+    char text[64];
+    snprintf(text, sizeof text, "0,0 (%d x %d)", width, height);
+    return text;
+}
+
+std::string RectangleText(int32_t left, int32_t top, int32_t width, int32_t height) {
+    char text[96];
+    snprintf(text, sizeof text, "%" PRId32 ",%" PRId32 " (%" PRId32 " x %" PRId32 ")", left, top, width, height);
+    return text;
+}

@@ -29,5 +29,10 @@ FramePlacement UsablePlacement(const FramePlacement &p, const ScreenArea &screen
 // ("C:" for a file in a drive's root). fileOffset 0 (a cancelled dialog) leaves `folder` unchanged.
 void FolderOfPath(const char *path, size_t fileOffset, char *folder, size_t capacity);
 
+// Status part 0 after a rebuild: "0,0 (%d x %d)" with the picture's size.
+std::string PictureSizeText(int width, int height);
+// Status part 0 for a rectangle or a floating paste: "%ld,%ld (%ld x %ld)" with left, top, width, height.
+std::string RectangleText(int32_t left, int32_t top, int32_t width, int32_t height);
+
 // "%s (%d%% x %d%%)" with the title and the percentages of both divisors.
 std::string ScaleTitle(const char *title, float scaleX, float scaleY);

@@ -121,18 +121,17 @@ void CreateLevelPopups() {
     }
 }
 
-// The slots add-ins read the document through; they point at the live fields, so add-ins always see current values.
+// The slots add-ins read: each points at the live field of the document state.
 AddinHostContext MakeHostContext() {
-    AddinHostContext c{};
-    c.slot[kSlotInternalImage] = &gDoc.internalImage;
-    c.slot[kSlotDisplayImage] = &gDoc.displayImage;
-    c.slot[kSlotScale] = gDoc.scale;
-    c.slot[kSlotViewWindow] = &gDoc.view;
-    c.slot[kSlotClipboardOwner] = &gDoc.clipboardOwner;
-    c.slot[kSlotSelection] = &gDoc.selection;
-    c.slot[kSlotUnused] = nullptr;
-    c.slot[kSlotHeader] = &gDoc.header;
-    return c;
+    AddinHostContext context{};
+    context.slot[kSlotInternalImage] = &gDoc.internalImage;
+    context.slot[kSlotDisplayImage] = &gDoc.displayImage;
+    context.slot[kSlotScale] = gDoc.scale;
+    context.slot[kSlotViewWindow] = &gDoc.view;
+    context.slot[kSlotClipboardOwner] = &gDoc.clipboardOwner;
+    context.slot[kSlotSelection] = &gDoc.selection;
+    context.slot[kSlotHeader] = &gDoc.header;
+    return context;
 }
 
 // Frame WM_CREATE: add-ins, toolbar, screen capabilities, palette, dialog block, default check marks.

@@ -36,7 +36,7 @@ struct ShellState {
 extern ShellState gShell;
 
 // The frame's window procedure; exported by ordinal.
-LRESULT CALLBACK BLDMainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+extern "C" LRESULT CALLBACK BLDMainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
 // Creates the status bar with its two parts (start-up and the status-bar toggle).
 void CreateStatusBar(HWND frame);

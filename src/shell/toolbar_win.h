@@ -17,4 +17,4 @@ void MirrorEnable(HMENU menu, UINT command, UINT flags);
 void UpdateToolCursor();
 
 // The active tool's command id (4030, 4031, 4035, 4033, 4034) or 0; exported by ordinal.
-int WINAPI IsNowTool() noexcept;
+extern "C" int WINAPI IsNowTool() noexcept;

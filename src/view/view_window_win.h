@@ -3,7 +3,7 @@
 #include <windows.h>
 
 // The view's window procedure; exported by ordinal.
-LRESULT CALLBACK DispWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+extern "C" LRESULT CALLBACK DispWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
 // Draws a device bitmap at the view scale (source size 0 = the whole bitmap); with auto-reduce on, painting the
 // display image first fits the scale to the view. Returns the StretchBlt result, 0 without a DC or bitmap.

@@ -75,3 +75,9 @@ TEST(ScaleTitle, ShowsBothPercentages) {
     EXPECT_EQ(ScaleTitle("C:\\pics\\a.bmp", 1.0f, 1.0f), "C:\\pics\\a.bmp (100% x 100%)");
     EXPECT_EQ(ScaleTitle("Zelka - ", 4.0f, 3.0f), "Zelka -  (25% x 33%)");
 }
+
+TEST(StatusTexts, SizeAndRectangleForms) {
+    EXPECT_EQ(PictureSizeText(4000, 3000), "0,0 (4000 x 3000)");
+    EXPECT_EQ(RectangleText(10, 20, 899, 600), "10,20 (899 x 600)");
+    EXPECT_EQ(RectangleText(-3, 0, 0, 0), "-3,0 (0 x 0)");
+}

@@ -64,6 +64,22 @@ TEST(Saturation, PositiveValuesKeepEveryChannelInRangeAndRecord) {
     RecordPicture("adjust_saturation_minus23", dib.get());
 }
 
+TEST(Saturation, RowsAgreeWithThePixelRuleEverywhere) {
+    // Rows look the headroom up in a table; a wide spread of (level, mean) pairs must give the pixel rule.
+    for (int s : {1, 17, 32, 63, 64, -1, -40}) {
+        DibOwner dib(PictureFrom(256, 64, [](int x, int y) { return (uint32_t)(x << 16 | (y * 4) << 8 | (255 - x + y) % 256); }));
+        auto before = RowsOf(dib.get());
+        ASSERT_EQ(SaturationRun(dib.get(), s, false), 1);
+        auto after = RowsOf(dib.get());
+        for (size_t y = 0; y < before.size(); ++y)
+            for (size_t x = 0; x < before[y].size(); ++x) {
+                const uint32_t p = before[y][x];
+                auto want = Saturated(p & 255, p >> 8 & 255, p >> 16, s);
+                ASSERT_EQ(after[y][x], (uint32_t)(want[2] << 16 | want[1] << 8 | want[0])) << s << " " << std::hex << p;
+            }
+    }
+}
+
 TEST(Saturation, CaptionTextWhenTheStatusBarIsHidden) {
     DibOwner dib(PhotoLikePicture(4, 10));
     ResetTestHost();

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 
 #include "adjust/tone.h"
 #include "test_host.h"
@@ -110,16 +109,4 @@ TEST(ToneRun, ProgressInFivePercentStepsOnlyWithStatusBar) {
     EXPECT_TRUE(TestHost().statusTexts.empty());
     EXPECT_EQ(TestHost().progressBegun, 0);
     ResetTestHost();
-}
-
-TEST(ToneRun, RefusesOtherDepths) {
-    DibOwner dib(BlockAlloc(40 + 1024 + 16));
-    {
-        BlockLockGuard lock(dib.get());
-        DibHeader h{};
-        h.biSize = 40; h.biWidth = 4; h.biHeight = 4; h.biPlanes = 1; h.biBitCount = 8;
-        memcpy(lock.get(), &h, sizeof h);
-    }
-    EXPECT_EQ(ToneRun(dib.get(), ToneSettings()), 0);
-    EXPECT_EQ(ToneRun(nullptr, ToneSettings()), 0);
 }

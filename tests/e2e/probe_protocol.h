@@ -1,0 +1,73 @@
+// What the end-to-end driver and its probe add-in share: a named memory block the driver creates, holding the
+// probe's answers and a log of the frame messages each probe saw, in the order the chain delivered them.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+
+#define PROBE_MAPPING_NAME "OrbenE2EProbeBlock"
+
+// WM_COPYDATA dwData values the driver sends to the frame (the frame hands them to the add-in chain).
+enum ProbeQuery : ULONG_PTR {
+    kQueryState = 0x0E2E0001,       // fill ProbeBlock::state
+    kQueryTimeBitmap = 0x0E2E0002,  // time BitmapFromDib (ordinal 12) on the internal image
+};
+
+// Command ids: the probes' own menu items are kProbeItemBase + probe number; the driver's barrier commands
+// (ids nobody handles, forwarded to the chain) are kSyncBase + sequence.
+enum : int {
+    kProbeItemBase = 0x7E00,
+    kSyncBase = 0x6000,
+    kSyncSpan = 0x1000,
+};
+
+// The menu items whose check and gray states the probe reports, in this order.
+static const int kProbeMenuIds[] = {3999, 4007, 4009, 4011, 4012, 4015, 4018, 4021, 4025, 4026, 4027, 40009, 40010,
+                                    4030, 4031, 4032, 4033, 4034};
+enum { kProbeMenuCount = sizeof(kProbeMenuIds) / sizeof(kProbeMenuIds[0]) };
+
+struct ProbeState {
+    int32_t answeredBy;             // probe number that filled this record
+    int32_t menuState[kProbeMenuCount]; // GetMenuState(..., MF_BYCOMMAND), -1 when the item is missing
+    int32_t menuBarCount;
+    char menuBar[8][32];            // top-level captions
+    int32_t extensionCount;         // items of the "拡張(&X)" popup (-1 when there is none)
+    char extension[8][32];
+    int32_t isNowTool;              // ordinal 16
+    int32_t hasInternalImage;       // slot 0 holds a handle
+    int32_t dibInfoResult;          // ordinal 15 on it
+    BITMAPINFOHEADER info;          // what ordinal 15 returned
+    BITMAPINFOHEADER headerCopy;    // slot 7
+    uint64_t pixelHash;             // FNV-1a over the pixel bytes of every row, padding left out
+    uint32_t corner[4];             // ordinal 13 at (bottom-left, bottom-right, top-left, top-right)
+    int32_t cornerMatches;          // 1 when ordinal 13 agreed with the bytes at those corners
+    float scale[2];                 // slot 2
+    RECT selection;                 // slot 5
+    int32_t viewMatches;            // slot 3 is the frame's view child
+    int32_t displayWidth, displayHeight; // slot 1's bitmap size, 0 without one
+    char viewCursor[16];            // the view's class cursor by name: "C1CUR"... , "ARROW", "HANDCUR" or "?"
+    int32_t swatchVisible;          // the colour swatch child of the view
+    int32_t hScrollMax, vScrollMax; // the view's scroll ranges (0 when not needed)
+    int32_t hScrollShown, vScrollShown;
+};
+
+struct ProbeLogEntry {
+    int32_t probe;     // probe number
+    uint32_t message;
+    uint32_t id;       // LOWORD(wParam) for WM_COMMAND
+    int32_t passedTo;  // 1 = the next add-in, 2 = DefWindowProcA
+    int32_t width, height; // the internal image at that moment (for WM_COMMAND 4000: the open has finished)
+    int64_t qpc;       // QueryPerformanceCounter when it arrived
+};
+
+enum { kProbeLogSize = 256 };
+
+struct ProbeBlock {
+    ProbeState state;
+    int64_t bitmapTicks;        // kQueryTimeBitmap: QueryPerformanceCounter ticks for BitmapFromDib
+    int32_t bitmapOk;
+    int32_t logCount;           // entries written so far (wraps the ring)
+    ProbeLogEntry log[kProbeLogSize];
+    int32_t loadedProbes;       // SetNextProc(null, ...) calls seen, one per accepted probe
+    int32_t contextSlot6Null;   // 1 when slot 6 held null at the last SetNextProc
+};
