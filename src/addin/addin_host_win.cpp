@@ -5,6 +5,7 @@
 #include <string>
 
 #include "addin/addin_paths.h"
+#include "image/document_win.h"
 
 AddinHostContext gAddinContext;
 
@@ -142,6 +143,19 @@ void LoadAddins(HWND frame, const AddinHostContext &context) {
         LoadOne(frame, name);
     }
     DrawMenuBar(frame);
+}
+
+void LoadAddins(HWND frame) {
+    // Each slot points at a live field, so add-ins always read current values; slot 6 stays empty.
+    AddinHostContext context{};
+    context.slot[kSlotInternalImage] = &gDoc.internalImage;
+    context.slot[kSlotDisplayImage] = &gDoc.displayImage;
+    context.slot[kSlotScale] = gDoc.scale;
+    context.slot[kSlotViewWindow] = &gDoc.view;
+    context.slot[kSlotClipboardOwner] = &gDoc.clipboardOwner;
+    context.slot[kSlotSelection] = &gDoc.selection;
+    context.slot[kSlotHeader] = &gDoc.header;
+    LoadAddins(frame, context);
 }
 
 LRESULT CallAddinChain(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

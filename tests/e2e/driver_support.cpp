@@ -299,6 +299,16 @@ ProbeBlock *Probe() {
 }
 
 int LogCount() { return Probe()->logCount; }
+int TextCount() { return Probe()->textCount; }
+std::vector<std::string> TextsSince(int from) {
+    std::vector<std::string> texts;
+    const ProbeBlock *b = Probe();
+    for (int i = from < b->textCount - kProbeTextSize ? b->textCount - kProbeTextSize : from; i < b->textCount; ++i) {
+        const ProbeText &t = b->texts[i % kProbeTextSize];
+        texts.push_back((t.part < 0 ? std::string("caption") : std::to_string(t.part)) + ":" + t.text);
+    }
+    return texts;
+}
 const ProbeLogEntry &LogAt(int i) { return Probe()->log[i % kProbeLogSize]; }
 
 const ProbeState &QueryState(const App &app) {

@@ -101,6 +101,9 @@ int MenuState(const ProbeState &s, int id); // -1 when missing
 bool Checked(const ProbeState &s, int id);
 bool Grayed(const ProbeState &s, int id);
 int LogCount();
+// The status and caption texts the probe saw since `from` (an earlier TextCount()), as "part:text" lines.
+int TextCount();
+std::vector<std::string> TextsSince(int from);
 const ProbeLogEntry &LogAt(int i);
 double Milliseconds(int64_t ticks);
 

@@ -2,6 +2,7 @@
 // binds the picture API of ORBEN.EXE by ordinal, and answers the driver's WM_COPYDATA queries from inside the
 // program (menus are per process under Wine, so only in-process code can read them).
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstring>
@@ -59,6 +60,33 @@ void Log(UINT message, WPARAM wParam, int passedTo) {
     QueryPerformanceCounter(&now);
     e.qpc = now.QuadPart;
     ++block->logCount;
+}
+
+void LogText(int part, const char *text) {
+    ProbeBlock *block = Block();
+    if (!block) return;
+    ProbeText &t = block->texts[block->textCount % kProbeTextSize];
+    t.part = part;
+    std::snprintf(t.text, sizeof t.text, "%s", text ? text : "");
+    ++block->textCount;
+}
+
+// The status bar, subclassed to see every text the program puts there, even those that last a moment.
+HWND gSpiedStatus = nullptr;
+WNDPROC gStatusProc = nullptr;
+
+LRESULT CALLBACK StatusSpy(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == SB_SETTEXTA) LogText(LOBYTE(wParam), reinterpret_cast<const char *>(lParam));
+    return CallWindowProcA(gStatusProc, hwnd, message, wParam, lParam);
+}
+
+void SpyOnStatusBar(HWND frame) {
+    if (gProbe.number != 1) return; // one spy is enough
+    HWND status = FindWindowExA(frame, nullptr, "msctls_statusbar32", nullptr);
+    if (!status || status == gSpiedStatus) return;
+    gSpiedStatus = status;
+    gStatusProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(status, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StatusSpy)));
 }
 
 void CopyText(char *out, size_t size, const char *text) {
@@ -204,6 +232,9 @@ __declspec(dllexport) void WINAPI SetNextProc(WNDPROC next, void **hostContext) 
 }
 
 __declspec(dllexport) LRESULT CALLBACK DllMsgProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    SpyOnStatusBar(hwnd);
+    // The frame hands WM_SETTEXT down the chain: that is how caption texts (status bar hidden) show up here.
+    if (message == WM_SETTEXT && gProbe.number == 1) LogText(-1, reinterpret_cast<const char *>(lParam));
     if (message == WM_COPYDATA) Answer(hwnd, reinterpret_cast<const COPYDATASTRUCT *>(lParam));
     const bool logged = message == WM_COMMAND || message == WM_CREATE;
     if (logged) Log(message, wParam, gProbe.next ? 1 : 2);

@@ -62,6 +62,13 @@ struct ProbeLogEntry {
 
 enum { kProbeLogSize = 256 };
 
+// Every text the program wrote to a status part (through the status bar) or to the frame caption, in order.
+struct ProbeText {
+    int32_t part; // 0 or 1 for a status part, -1 for the frame caption
+    char text[124];
+};
+enum { kProbeTextSize = 128 };
+
 struct ProbeBlock {
     ProbeState state;
     int64_t bitmapTicks;        // kQueryTimeBitmap: QueryPerformanceCounter ticks for BitmapFromDib
@@ -70,4 +77,6 @@ struct ProbeBlock {
     ProbeLogEntry log[kProbeLogSize];
     int32_t loadedProbes;       // SetNextProc(null, ...) calls seen, one per accepted probe
     int32_t contextSlot6Null;   // 1 when slot 6 held null at the last SetNextProc
+    int32_t textCount;
+    ProbeText texts[kProbeTextSize];
 };

@@ -67,7 +67,7 @@ timeout 900 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     /usr/lib/wine/wine64 cmd /c exit >/dev/null 2>&1
     exec /usr/lib/wine/wine64 "$@"' driver \
   "$driver" 'C:\orben-e2e\program' 'C:\orben-e2e\data' 'C:\orben-e2e\out' "${skip[@]}" "$@" 2>"$OUT/wine-stderr.log" |
-  tee "$log"
+  iconv -f CP932 -t UTF-8 -c | tee "$log"
 status=${PIPESTATUS[0]}
 /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
 
