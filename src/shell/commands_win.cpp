@@ -4,12 +4,16 @@
 #include "image/document_win.h"
 #include "platform/host.h"
 #include "platform/host_win.h"
+#include "shell/erase_command_win.h"
 #include "shell/file_commands_win.h"
 #include "shell/frame_config.h"
+#include "shell/rotate_commands_win.h"
+#include "shell/save_commands_win.h"
 #include "shell/selection_keys.h"
 #include "shell/shell_win.h"
 #include "shell/toolbar_model.h"
 #include "shell/toolbar_win.h"
+#include "shell/undo_win.h"
 #include "shell/view_options.h"
 #include "view/view_geometry.h"
 #include "view/view_window_win.h"
@@ -193,6 +197,14 @@ bool OnFrameCommand(HWND frame, int id) {
         RebuildDisplayImage();
         UpdateToolCursor();
         break;
+    case 4001: SaveCommand(frame, false); break;
+    case 4005: SaveCommand(frame, true); break;
+    case 4010: EraseCommand(frame); break;
+    case 40010: RestoreUndo(); break;
+    case 4013:
+    case 4014:
+        if (!QuarterTurnCommand(id == 4013 ? 0 : 1)) return false;
+        break;
     case 4009: ToggleAutoReduce(frame); break;
     case 4015: ToggleFullSize(frame); break;
     case 4018: SelectAll(); break;
@@ -224,6 +236,7 @@ bool OnFrameCommand(HWND frame, int id) {
     }
     default: break; // the tools follow the toolbar; add-in commands are only forwarded
     }
+    EnsureDisplayImage();
     return true;
 }
 

@@ -14,6 +14,7 @@
 #include "shell/frame_config.h"
 #include "shell/toolbar_model.h"
 #include "shell/toolbar_win.h"
+#include "shell/undo_win.h"
 #include "view/view_window_win.h"
 
 ShellState gShell;
@@ -153,14 +154,8 @@ LRESULT OnCreate(HWND hwnd, WPARAM wParam, LPARAM lParam) {
         MessageBoxA(hwnd, "CreatePalette()関数でエラーが発生しました。", nullptr, MB_OK);
         return -1;
     }
-    gShell.fileDialogHandle = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(FileDialogBlock));
-    gShell.fileDialog = gShell.fileDialogHandle ? static_cast<FileDialogBlock *>(GlobalLock(gShell.fileDialogHandle)) : nullptr;
-    if (!gShell.fileDialog) {
-        MessageBoxA(hwnd, "グローバルメモリが足りません", "", MB_OK);
-        if (gShell.fileDialogHandle) GlobalFree(gShell.fileDialogHandle);
-        gShell.fileDialogHandle = nullptr;
-        return -1;
-    }
+    gShell.fileDialog = static_cast<FileDialogBlock *>(AllocLockedBlock(&gShell.fileDialogHandle, sizeof(FileDialogBlock)));
+    if (!gShell.fileDialog) return -1;
     HMENU menu = GetMenu(hwnd);
     MirrorCheck(menu, 4011, MF_CHECKED);
     MirrorCheck(menu, 4012, MF_UNCHECKED);
@@ -264,6 +259,7 @@ LRESULT CALLBACK BLDMainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR, int show) {
     gShell.instance = instance;
+    InstallWorkMemoryPolicy();
     LoadCursors(instance);
     INITCOMMONCONTROLSEX icc{};
     icc.dwSize = sizeof icc;

@@ -6,6 +6,7 @@
 #include "shell/frame_config.h"
 #include "shell/shell_win.h"
 #include "shell/toolbar_win.h"
+#include "view/drop_files_win.h"
 #include "view/view_geometry.h"
 
 namespace {
@@ -218,6 +219,7 @@ LRESULT CALLBACK DispWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
         InvalidateRect(hwnd, nullptr, FALSE);
         return 1;
     case WM_PALETTECHANGED: OnPaletteChanged(hwnd, reinterpret_cast<HWND>(wParam)); return 1;
+    case WM_DROPFILES: OnDropFiles(hwnd, reinterpret_cast<HDROP>(wParam)); return 1;
     }
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }

@@ -1,0 +1,49 @@
+// Erase: drops the floating paste when there is one, otherwise the picture itself after taking the undo copy.
+#include "shell/erase_command_win.h"
+
+#include <cstring>
+
+#include "image/document_win.h"
+#include "platform/host.h"
+#include "shell/picture_settings.h"
+#include "shell/shell_win.h"
+#include "shell/toolbar_win.h"
+#include "shell/undo_win.h"
+
+namespace {
+
+void EraseFloatingPaste(HWND frame) {
+    BlockFree(gDoc.paste.dib);
+    if (gDoc.paste.bitmap) DeleteObject(gDoc.paste.bitmap);
+    gDoc.paste = FloatingPaste{};
+    DibHeader h;
+    if (DibInfo(gDoc.internalImage, &h)) memcpy(&gDoc.header, &h, sizeof h);
+    HMENU menu = GetMenu(frame);
+    MirrorEnable(menu, 4007, MF_ENABLED);
+    MirrorEnable(menu, 4018, MF_ENABLED);
+}
+
+void ErasePicture() {
+    // Erasing an empty window must not throw away the undo copy of the picture erased before.
+    if (gDoc.internalImage) StoreUndo();
+    if (gDoc.internalImage) BlockFree(gDoc.internalImage);
+    gDoc.internalImage = nullptr;
+    if (gDoc.displayImage) DeleteObject(gDoc.displayImage);
+    gDoc.displayImage = nullptr;
+    gDoc.pictureWidth = gDoc.pictureHeight = 0;
+    gDoc.header.biWidth = gDoc.header.biHeight = 0;
+    strcpy(gDoc.title, "(無題)");
+    ShowStatusText(1, gDoc.title);
+    ResetPictureSettings();
+}
+
+} // namespace
+
+void EraseCommand(HWND frame) {
+    DibHeader h;
+    if (DibInfo(gDoc.paste.dib, &h)) EraseFloatingPaste(frame);
+    else ErasePicture();
+    UpdateToolCursor();
+    gDoc.selection = {0, 0, 0, 0};
+    if (gDoc.view) InvalidateRect(gDoc.view, nullptr, FALSE);
+}

@@ -1,0 +1,106 @@
+// The undo copy, UnDo, the locked start-up block and the shortage policy over the document state.
+#include "shell/undo_win.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "image/document_win.h"
+#include "platform/host.h"
+#include "platform/host_win.h"
+#include "shell/shell_win.h"
+#include "shell/toolbar_win.h"
+#include "shell/work_memory.h"
+
+namespace {
+
+constexpr UINT kUndoCommand = 40010;
+
+// The test switch's plan; empty (nothing fails) unless ORBEN_TEST_FAIL_ALLOC was set at start-up.
+AllocFailPlan gFailPlan;
+
+void SetUndoEnabled(bool on) {
+    if (gShell.frame) MirrorEnable(GetMenu(gShell.frame), kUndoCommand, on ? MF_ENABLED : MF_GRAYED);
+}
+
+bool ReleaseDisplayImage() {
+    if (!gDoc.displayImage) return false;
+    DeleteObject(gDoc.displayImage);
+    gDoc.displayImage = nullptr;
+    return true;
+}
+
+bool HasUndoCopy() { return gDoc.undoCopy != nullptr; }
+
+void ReleaseUndoCopy() {
+    DropUndo();
+    SetUndoEnabled(false);
+}
+
+PackedDib TryWorkAllocation(size_t bytes) {
+    if (ShouldFailAttempt(&gFailPlan, bytes)) return nullptr;
+    return BlockAlloc(bytes);
+}
+
+PackedDib AllocWorkBlockWithPolicy(size_t bytes) {
+    ShortageSteps steps;
+    steps.allocate = TryWorkAllocation;
+    steps.releaseDisplayImage = ReleaseDisplayImage;
+    steps.hasUndoCopy = HasUndoCopy;
+    steps.releaseUndoCopy = ReleaseUndoCopy;
+    return AllocWithShortagePolicy(bytes, steps);
+}
+
+} // namespace
+
+HGLOBAL DuplicateBlock(HGLOBAL block) {
+    if (!block) return nullptr;
+    const size_t size = BlockSize(block);
+    BlockLockGuard from(block);
+    if (!from) return nullptr;
+    HGLOBAL copy = static_cast<HGLOBAL>(BlockAlloc(size));
+    if (!copy) return nullptr;
+    BlockLockGuard to(copy);
+    if (!to) {
+        BlockFree(copy);
+        return nullptr;
+    }
+    memcpy(to.get(), from.get(), size);
+    return copy;
+}
+
+void StoreUndo() {
+    DropUndo();
+    gDoc.undoCopy = DuplicateBlock(gDoc.internalImage);
+    SetUndoEnabled(true);
+}
+
+void RestoreUndo() {
+    DibHeader h;
+    if (DibInfo(gDoc.paste.dib, &h) || !gDoc.undoCopy) return;
+    if (gDoc.internalImage) BlockFree(gDoc.internalImage);
+    gDoc.internalImage = gDoc.undoCopy;
+    gDoc.undoCopy = nullptr;
+    SetUndoEnabled(false);
+    RebuildDisplayImage();
+}
+
+void *AllocLockedBlock(HGLOBAL *handle, size_t bytes) {
+    *handle = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
+    void *data = *handle ? GlobalLock(*handle) : nullptr;
+    if (!data) {
+        if (*handle) GlobalFree(*handle);
+        *handle = nullptr;
+        ShowMessage("グローバルメモリが足りません", "");
+    }
+    return data;
+}
+
+void InstallWorkMemoryPolicy() {
+    gHostWindows.allocWorkBlock = AllocWorkBlockWithPolicy;
+    ParseAllocFailPlan(getenv("ORBEN_TEST_FAIL_ALLOC"), &gFailPlan);
+}
+
+void EnsureDisplayImage() {
+    DibHeader h;
+    if (!gDoc.displayImage && DibInfo(gDoc.internalImage, &h)) RebuildDisplayImage();
+}
