@@ -7,7 +7,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     // A few hundred bytes can declare a picture of a gigabyte; larger blocks take the allocation-failure path
     // so each run stays small and quick.
-    BlockFailLargeAllocations(64u << 20, 1 << 30);
+    BlockFailLargeAllocations(8u << 20, 1 << 30);
     int rc = 0;
     PackedDib dib = DecodeJpegMemory(data, size, &rc);
     if (dib) {
