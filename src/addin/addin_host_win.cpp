@@ -5,7 +5,7 @@
 #include <string>
 
 #include "addin/addin_paths.h"
-#include "image/document_win.h"
+#include "shell/shell_win.h" // kIniFile: one spelling of the settings file for every reader
 
 AddinHostContext gAddinContext;
 
@@ -30,7 +30,6 @@ struct AddinState {
 };
 AddinState gAddins;
 
-const char kIniFile[] = "ORBEN32.INI";
 const char kSection[] = "Add-in";
 // The value buffer of a key: names longer than 14 characters are cut, as they always were.
 const DWORD kNameBuffer = 15;
@@ -143,19 +142,6 @@ void LoadAddins(HWND frame, const AddinHostContext &context) {
         LoadOne(frame, name);
     }
     DrawMenuBar(frame);
-}
-
-void LoadAddins(HWND frame) {
-    // Each slot points at a live field, so add-ins always read current values; slot 6 stays empty.
-    AddinHostContext context{};
-    context.slot[kSlotInternalImage] = &gDoc.internalImage;
-    context.slot[kSlotDisplayImage] = &gDoc.displayImage;
-    context.slot[kSlotScale] = gDoc.scale;
-    context.slot[kSlotViewWindow] = &gDoc.view;
-    context.slot[kSlotClipboardOwner] = &gDoc.clipboardOwner;
-    context.slot[kSlotSelection] = &gDoc.selection;
-    context.slot[kSlotHeader] = &gDoc.header;
-    LoadAddins(frame, context);
 }
 
 LRESULT CallAddinChain(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
