@@ -145,19 +145,6 @@ void LoadAddins(HWND frame, const AddinHostContext &context) {
     DrawMenuBar(frame);
 }
 
-void LoadAddins(HWND frame) {
-    // Each slot points at a live field, so add-ins always read current values; slot 6 stays empty.
-    AddinHostContext context{};
-    context.slot[kSlotInternalImage] = &gDoc.internalImage;
-    context.slot[kSlotDisplayImage] = &gDoc.displayImage;
-    context.slot[kSlotScale] = gDoc.scale;
-    context.slot[kSlotViewWindow] = &gDoc.view;
-    context.slot[kSlotClipboardOwner] = &gDoc.clipboardOwner;
-    context.slot[kSlotSelection] = &gDoc.selection;
-    context.slot[kSlotHeader] = &gDoc.header;
-    LoadAddins(frame, context);
-}
-
 LRESULT CallAddinChain(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (gAddins.chainEntry) return gAddins.chainEntry(hwnd, message, wParam, lParam);
     return DefWindowProcA(hwnd, message, wParam, lParam);

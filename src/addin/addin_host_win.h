@@ -10,8 +10,6 @@ extern AddinHostContext gAddinContext;
 // First step of the frame's WM_CREATE: takes the host context (slots 0-5 and 7 pointing into the document state),
 // loads every add-in named in the Add-in section, builds the menu. Messages about failed loads go to `frame`.
 void LoadAddins(HWND frame, const AddinHostContext &context);
-// The same with the context pointing at the document state's fields (gDoc).
-void LoadAddins(HWND frame);
 
 // Passes a frame message down the chain; without add-ins this is DefWindowProcA.
 LRESULT CallAddinChain(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

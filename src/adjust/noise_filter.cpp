@@ -1,6 +1,7 @@
 // Selective smoothing: each channel averages the 3x3 neighbours whose level lies within the allowed difference of
-// the centre, with weights 2-3-2 / 3-5-3 / 2-3-2. Interior pixels slide a window of three columns; the picture's
-// border takes the slow path that checks every cell.
+// the centre, with weights 2-3-2 / 3-5-3 / 2-3-2. Interior pixels slide a window of three columns (with SSE2, eight
+// bytes side by side, since a byte's neighbours lie 3 bytes away whatever its channel); the picture's border takes
+// the slow path that checks every cell.
 #include "adjust/noise_filter.h"
 
 #include <cstdlib>

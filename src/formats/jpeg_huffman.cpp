@@ -78,6 +78,11 @@ HuffmanBuild BuildHuffmanLookup(JpegDecoder *d, int slot, const uint8_t counts[1
         }
         code <<= 1;
     }
+    for (int i = 0; i < (1 << kJpegFastBits); ++i) {
+        const uint16_t e = table[(size_t)i << (16 - kJpegFastBits)];
+        const int len = e >> 8;
+        d->fast[slot][i] = len >= 1 && len <= kJpegFastBits ? e : 0;
+    }
     return HuffmanBuild::Ok;
 }
 

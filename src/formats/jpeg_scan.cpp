@@ -54,10 +54,12 @@ struct BitReader {
         }
     }
 
-    // One Huffman symbol: one probe of the 16-bit lookup.
-    int Symbol(const uint16_t *lookup) {
+    // One Huffman symbol: the entry of the 16-bit lookup for the next 16 bits, read from the small table when
+    // the first bits already decide it.
+    int Symbol(const uint16_t *fast, const uint16_t *lookup) {
         if (bits < 32) Fill();
-        const uint32_t e = lookup[acc >> 48];
+        uint32_t e = fast[acc >> (64 - kJpegFastBits)];
+        if (e == 0) e = lookup[acc >> 48];
         const int len = (int)(e >> 8);
         acc <<= len;
         bits -= len;
@@ -96,8 +98,8 @@ struct ScanState {
     BitReader in;
     int16_t pred[3];
     const uint16_t *q[3];
-    const uint16_t *dc[3];
-    const uint16_t *ac[3];
+    const uint16_t *dc[3], *dcFast[3];
+    const uint16_t *ac[3], *acFast[3];
 
     void ResetPredictors() {
         pred[0] = PredictorStart(q[0]);
@@ -108,13 +110,13 @@ struct ScanState {
     // the inverse DCT. out must be zeroed.
     void DecodeBlock(int c, int16_t *out) {
         const uint16_t *qt = q[c];
-        int s = in.Symbol(dc[c]);
+        int s = in.Symbol(dcFast[c], dc[c]);
         if (s) pred[c] = (int16_t)(pred[c] + in.Extended(s));
         out[0] = (int16_t)(pred[c] * qt[0]);
         bool acSeen = false;
-        const uint16_t *acTable = ac[c];
+        const uint16_t *acTable = ac[c], *acFastTable = acFast[c];
         for (int k = 1; k < 64; ++k) {
-            const int rs = in.Symbol(acTable);
+            const int rs = in.Symbol(acFastTable, acTable);
             const int r = rs >> 4;
             s = rs & 15;
             if (s == 0 && r == 0) break; // EOB, or a pattern that matches no code
@@ -182,6 +184,8 @@ int64_t DecodeJpegScan(const JpegDecoder *d, uint8_t *topRow, ptrdiff_t down) {
         st.q[c] = d->quant[d->comp[c].tq];
         st.dc[c] = d->lookup[HuffmanSlot(false, d->comp[c].td)];
         st.ac[c] = d->lookup[HuffmanSlot(true, d->comp[c].ta)];
+        st.dcFast[c] = d->fast[HuffmanSlot(false, d->comp[c].td)];
+        st.acFast[c] = d->fast[HuffmanSlot(true, d->comp[c].ta)];
     }
     st.ResetPredictors();
     // A scan that starts at or past the end of the data has nothing to decode.

@@ -10,6 +10,8 @@ constexpr size_t kJpegPad = 1000;
 // Eight Huffman slots: DC tables 0 to 3, then AC tables 0 to 3.
 constexpr int kJpegSlots = 8;
 constexpr size_t kJpegLookupEntries = 65536;
+// Codes of up to this many bits are also found in a small table that stays in the first-level cache.
+constexpr int kJpegFastBits = 10;
 
 struct JpegComponent {
     int id;
@@ -27,6 +29,9 @@ struct JpegDecoder {
     bool quantDefined[4] = {};
     uint16_t *lookup[kJpegSlots] = {};
     PackedDib lookupBlock[kJpegSlots] = {};
+    // The same entries indexed by the next kJpegFastBits bits, where those bits decide the code; 0 sends the
+    // probe to the full lookup (long codes, and patterns that match no code).
+    uint16_t fast[kJpegSlots][1 << kJpegFastBits] = {};
 
     bool frameSeen = false;
     int width = 0, height = 0;

@@ -58,6 +58,10 @@ PackedDib CopyDibRect(PackedDib picture, int left, int top, int right, int botto
         return nullptr;
     }
     BlockLockGuard dst(result);
+    if (!dst) {
+        BlockFree(result);
+        return nullptr;
+    }
     DibHeader nh = *sh;
     nh.biSize = kDibHeaderSize;
     nh.biWidth = w;

@@ -6,6 +6,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <cstdlib>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "platform/host.h"
 
@@ -47,6 +51,48 @@ const Reciprocals kRecip;
 
 inline int Abs(int v) { return v < 0 ? -v : v; }
 
+// Weighted destination sums of the neighbours whose source colour is near the current pixel's.
+struct NeighbourSums {
+    int b = 0, g = 0, r = 0, h = kSelfWeight;
+
+    // One neighbour at a fixed offset, without branches: a distant colour simply weighs 0.
+    template <int Weight>
+    inline void Take(const unsigned char *s, const unsigned char *d, ptrdiff_t offset, int sb, int sg, int sr) {
+        const unsigned char *n = s + offset, *m = d + offset;
+        const int w = Abs(sb - n[0]) + Abs(sg - n[1]) + Abs(sr - n[2]) < kEdgeDistance ? Weight : 0;
+        b += w * m[0];
+        g += w * m[1];
+        r += w * m[2];
+        h += w;
+    }
+
+    // Every neighbour of a pixel at least three rows up and three columns in from the sides: the weight table
+    // unrolled, so each weight is a constant.
+    inline void TakeAll(const unsigned char *s, const unsigned char *d, ptrdiff_t st, int sb, int sg, int sr) {
+        Take<1>(s, d, -3 * st - 6, sb, sg, sr);
+        Take<1>(s, d, -3 * st - 3, sb, sg, sr);
+        Take<4>(s, d, -3 * st, sb, sg, sr);
+        Take<1>(s, d, -3 * st + 3, sb, sg, sr);
+        Take<1>(s, d, -3 * st + 6, sb, sg, sr);
+        Take<1>(s, d, -2 * st - 9, sb, sg, sr);
+        Take<2>(s, d, -2 * st - 6, sb, sg, sr);
+        Take<3>(s, d, -2 * st - 3, sb, sg, sr);
+        Take<8>(s, d, -2 * st, sb, sg, sr);
+        Take<3>(s, d, -2 * st + 3, sb, sg, sr);
+        Take<1>(s, d, -2 * st + 6, sb, sg, sr);
+        Take<1>(s, d, -st - 9, sb, sg, sr);
+        Take<3>(s, d, -st - 6, sb, sg, sr);
+        Take<9>(s, d, -st - 3, sb, sg, sr);
+        Take<17>(s, d, -st, sb, sg, sr);
+        Take<7>(s, d, -st + 3, sb, sg, sr);
+        Take<2>(s, d, -st + 6, sb, sg, sr);
+        Take<1>(s, d, -st + 9, sb, sg, sr);
+        Take<4>(s, d, -9, sb, sg, sr);
+        Take<10>(s, d, -6, sb, sg, sr);
+        Take<16>(s, d, -3, sb, sg, sr);
+    }
+};
+
 void FindLevels(StipplePalette *p) {
     for (int ch = 0; ch < 3; ++ch) {
         int count = 0;
@@ -75,42 +121,48 @@ struct Chooser {
 
     int Choose(const int s[3], const int sum[3], int h) {
         recip = kRecip.r[h];
-        if (pal.size == 16) return Choose16(s, sum);
+        if (pal.size == 16 && pal.levelCount[0] == 4 && pal.levelCount[1] == 4 && pal.levelCount[2] == 4)
+            return Choose16(s, sum);
         if (pal.cube) return ChooseCube(s, sum);
         return ChooseAny(s, sum);
     }
 
+    // The smallest error wins and the higher index breaks ties: one key, error x 256 + (255 - k), whose minimum
+    // picks the same entry as walking the entries upward with "error <= best". Errors above 255 (only the
+    // penalised grays reach them) lose to the starting best of 255, leaving entry 0.
+    static inline int Key(int error, int k) { return (error << 8) | (255 - k); }
+    static inline int Chosen(int key) { return (key >> 8) > 255 ? 0 : 255 - (key & 255); }
+
     // The fixed table: entries 0 to 2 (the grays and white) carry a 1.5 penalty, doubled for the two grays.
     int Choose16(const int s[3], const int sum[3]) const {
-        int d[3][256];
+        int d[3][4];
         for (int ch = 0; ch < 3; ++ch)
-            for (int l = 0; l < pal.levelCount[ch]; ++l) d[ch][l] = Difference(s[ch], sum[ch], pal.levels[ch][l]);
-        int best = 255, chosen = 0;
+            for (int l = 0; l < 4; ++l) d[ch][l] = Difference(s[ch], sum[ch], pal.levels[ch][l]);
+        int best = 1 << 30;
+#pragma GCC unroll 16
         for (int k = 0; k < 16; ++k) {
             int error = (d[0][pal.levelOf[0][k]] + d[1][pal.levelOf[1][k]] + d[2][pal.levelOf[2][k]]) / 3;
             if (k < 2) error = 2 * (int)(1.5f * (float)error);
             else if (k == 2) error = (int)(1.5f * (float)error);
-            if (error <= best) {
-                best = error;
-                chosen = k;
-            }
+            const int key = Key(error, k);
+            best = key < best ? key : best;
         }
-        return chosen;
+        return Chosen(best);
     }
 
     int ChooseAny(const int s[3], const int sum[3]) const {
         int d[3][256];
         for (int ch = 0; ch < 3; ++ch)
             for (int l = 0; l < pal.levelCount[ch]; ++l) d[ch][l] = Difference(s[ch], sum[ch], pal.levels[ch][l]);
-        int best = 255, chosen = 0;
+        int best = 1 << 30;
         for (int k = 0; k < pal.size; ++k) {
-            const int error = (d[0][pal.levelOf[0][k]] + d[1][pal.levelOf[1][k]] + d[2][pal.levelOf[2][k]]) / 3;
-            if (error <= best) {
-                best = error;
-                chosen = k;
-            }
+            int error = (d[0][pal.levelOf[0][k]] + d[1][pal.levelOf[1][k]] + d[2][pal.levelOf[2][k]]) / 3;
+            if (pal.size == 16 && k < 2) error = 2 * (int)(1.5f * (float)error);
+            else if (pal.size == 16 && k == 2) error = (int)(1.5f * (float)error);
+            const int key = Key(error, k);
+            best = key < best ? key : best;
         }
-        return chosen;
+        return Chosen(best);
     }
 
     // Range palettes: entry k = 36 r + 6 g + b, with r up to 7 (entries 252..255 have g = 0 and b <= 3).
@@ -173,13 +225,108 @@ StipplePalette MakeStipplePalette256(const PaletteEntryRgb entries[256]) {
     return p;
 }
 
-void StippleRow(int row, const void *lockedSource, void *lockedDestination, size_t rowStride,
-                const StipplePalette &palette) {
+namespace {
+
+// The rows around the current one widened to four 16-bit lanes per pixel (blue, green, red, and 0 for the
+// source or 1 for the destination), kept in rings of four so each row is widened once per picture. The
+// neighbour sums then take two neighbours per vector operation; a weighted sum stays below 96 x 255, inside
+// a signed 16-bit lane, and the destination's constant 1 lane adds up the weights.
+class WideRows {
+public:
+    explicit WideRows(int width)
+        : width_(width), data_(static_cast<uint16_t *>(std::calloc(8 * ((size_t)width + 2) * 4, sizeof(uint16_t)))) {}
+    ~WideRows() { std::free(data_); }
+    WideRows(const WideRows &) = delete;
+    WideRows &operator=(const WideRows &) = delete;
+    explicit operator bool() const { return data_ != nullptr; }
+
+    // Makes rows row-3 .. row of the source and row-3 .. row-1 of the destination available.
+    void Prepare(int row, const unsigned char *srcPixels, const unsigned char *dstPixels, size_t stride) {
+        for (int q = row - 3; q <= row; ++q) {
+            if (q < 0) continue;
+            if (srcRow_[q & 3] != q) Widen(srcPixels + stride * (size_t)q, Src(q), 0), srcRow_[q & 3] = q;
+            if (q < row && dstRow_[q & 3] != q) Widen(dstPixels + stride * (size_t)q, Dst(q), 1), dstRow_[q & 3] = q;
+        }
+        dstRow_[row & 3] = -1; // being written
+    }
+    void Finish(int row) { dstRow_[row & 3] = row; }
+
+    uint16_t *Src(int q) { return data_ + (size_t)(q & 3) * ((size_t)width_ + 2) * 4; }
+    uint16_t *Dst(int q) { return data_ + (size_t)(4 + (q & 3)) * ((size_t)width_ + 2) * 4; }
+
+private:
+    void Widen(const unsigned char *in, uint16_t *out, uint16_t fourth) {
+        for (int c = 0; c < width_; ++c, in += 3, out += 4) {
+            out[0] = in[0];
+            out[1] = in[1];
+            out[2] = in[2];
+            out[3] = fourth;
+        }
+    }
+
+    int width_;
+    uint16_t *data_;
+    int srcRow_[4] = {-1, -1, -1, -1}, dstRow_[4] = {-1, -1, -1, -1};
+};
+
+#if defined(__SSE2__)
+// Two neighbours at columns c + dc and c + dc + 1 of one row pair, weighted w0 and w1 where their source colour is
+// near s (both lanes of s hold the current pixel).
+inline __m128i TakePair(__m128i acc, __m128i s, const uint16_t *src, const uint16_t *dst, short w0, short w1) {
+    const __m128i n = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src));
+    const __m128i diff = _mm_sub_epi16(_mm_max_epi16(s, n), _mm_min_epi16(s, n));
+    __m128i t = _mm_madd_epi16(diff, _mm_set1_epi16(1));        // (b + g, r) per neighbour
+    t = _mm_add_epi32(t, _mm_shuffle_epi32(t, _MM_SHUFFLE(2, 3, 0, 1))); // b + g + r in both halves
+    const __m128i near = _mm_cmpgt_epi32(_mm_set1_epi32(kEdgeDistance), t);
+    const __m128i w = _mm_and_si128(near, _mm_set_epi16(w1, w1, w1, w1, w0, w0, w0, w0));
+    const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i *>(dst));
+    return _mm_add_epi16(acc, _mm_mullo_epi16(d, w));
+}
+
+inline NeighbourSums WideSums(WideRows &rows, int row, int c) {
+    const uint16_t *s3 = rows.Src(row - 3) + 4 * (size_t)c, *s2 = rows.Src(row - 2) + 4 * (size_t)c;
+    const uint16_t *s1 = rows.Src(row - 1) + 4 * (size_t)c, *s0 = rows.Src(row) + 4 * (size_t)c;
+    const uint16_t *d3 = rows.Dst(row - 3) + 4 * (size_t)c, *d2 = rows.Dst(row - 2) + 4 * (size_t)c;
+    const uint16_t *d1 = rows.Dst(row - 1) + 4 * (size_t)c, *d0 = rows.Dst(row) + 4 * (size_t)c;
+    const __m128i s = _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i *>(s0)),
+                                         _mm_loadl_epi64(reinterpret_cast<const __m128i *>(s0)));
+    __m128i acc = _mm_setzero_si128();
+    acc = TakePair(acc, s, s3 - 8, d3 - 8, 1, 1);
+    acc = TakePair(acc, s, s3, d3, 4, 1);
+    acc = TakePair(acc, s, s3 + 8, d3 + 8, 1, 0);
+    acc = TakePair(acc, s, s2 - 12, d2 - 12, 1, 2);
+    acc = TakePair(acc, s, s2 - 4, d2 - 4, 3, 8);
+    acc = TakePair(acc, s, s2 + 4, d2 + 4, 3, 1);
+    acc = TakePair(acc, s, s1 - 12, d1 - 12, 1, 3);
+    acc = TakePair(acc, s, s1 - 4, d1 - 4, 9, 17);
+    acc = TakePair(acc, s, s1 + 4, d1 + 4, 7, 2);
+    acc = TakePair(acc, s, s1 + 12, d1 + 12, 1, 0);
+    acc = TakePair(acc, s, s0 - 12, d0 - 12, 4, 10);
+    acc = TakePair(acc, s, s0 - 4, d0 - 4, 16, 0); // the second is the current pixel, not yet chosen
+    acc = _mm_add_epi16(acc, _mm_srli_si128(acc, 8));
+    NeighbourSums n;
+    n.b = _mm_extract_epi16(acc, 0);
+    n.g = _mm_extract_epi16(acc, 1);
+    n.r = _mm_extract_epi16(acc, 2);
+    n.h = kSelfWeight + _mm_extract_epi16(acc, 3);
+    return n;
+}
+#endif
+
+void StippleRowWith(int row, const void *lockedSource, void *lockedDestination, size_t rowStride,
+                    const StipplePalette &palette, WideRows *wide) {
     const DibHeader *h = static_cast<const DibHeader *>(lockedSource);
     const int width = h->biWidth;
     if (row < 0 || row >= h->biHeight || width < 1) return;
     const unsigned char *srcRow = DibPixels(lockedSource) + rowStride * (size_t)row;
     unsigned char *dstRow = DibPixels(lockedDestination) + rowStride * (size_t)row;
+#if defined(__SSE2__)
+    const bool useWide = wide && row >= 3;
+    if (useWide) wide->Prepare(row, DibPixels(lockedSource), DibPixels(lockedDestination), rowStride);
+    uint16_t *wideOut = useWide ? wide->Dst(row) : nullptr;
+#else
+    (void)wide;
+#endif
 
     // The neighbours that exist above row 0, as byte offsets valid for both pictures.
     int count = 0;
@@ -198,25 +345,53 @@ void StippleRow(int row, const void *lockedSource, void *lockedDestination, size
         const unsigned char *s = srcRow + 3 * (size_t)c;
         unsigned char *d = dstRow + 3 * (size_t)c;
         const int sb = s[0], sg = s[1], sr = s[2];
-        int sumB = 0, sumG = 0, sumR = 0, weight = kSelfWeight;
-        const bool inside = c >= 3 && c + 3 < width;
-        for (int i = 0; i < count; ++i) {
-            if (!inside && (c + dcOf[i] < 0 || c + dcOf[i] >= width)) continue;
-            const unsigned char *n = s + offset[i];
-            if (Abs(sb - n[0]) + Abs(sg - n[1]) + Abs(sr - n[2]) >= kEdgeDistance) continue;
-            const unsigned char *m = d + offset[i];
-            const int w = weightOf[i];
-            sumB += w * m[0];
-            sumG += w * m[1];
-            sumR += w * m[2];
-            weight += w;
+        NeighbourSums n;
+        const bool inside = count == kWeightCount && c >= 3 && c + 3 < width;
+#if defined(__SSE2__)
+        if (useWide && inside) n = WideSums(*wide, row, c);
+        else
+#endif
+        if (inside) {
+            n.TakeAll(s, d, (ptrdiff_t)rowStride, sb, sg, sr);
+        } else {
+            for (int i = 0; i < count; ++i) {
+                if (c + dcOf[i] < 0 || c + dcOf[i] >= width) continue;
+                const unsigned char *p = s + offset[i];
+                if (Abs(sb - p[0]) + Abs(sg - p[1]) + Abs(sr - p[2]) >= kEdgeDistance) continue;
+                const unsigned char *m = d + offset[i];
+                const int w = weightOf[i];
+                n.b += w * m[0];
+                n.g += w * m[1];
+                n.r += w * m[2];
+                n.h += w;
+            }
         }
-        const int sv[3] = {sr, sg, sb}, sums[3] = {sumR, sumG, sumB};
-        const PaletteEntryRgb &e = palette.entries[chooser.Choose(sv, sums, weight)];
+        const int sv[3] = {sr, sg, sb}, sums[3] = {n.r, n.g, n.b};
+        const PaletteEntryRgb &e = palette.entries[chooser.Choose(sv, sums, n.h)];
         d[0] = e.blue;
         d[1] = e.green;
         d[2] = e.red;
+#if defined(__SSE2__)
+        if (wideOut) {
+            uint16_t *o = wideOut + 4 * (size_t)c;
+            o[0] = e.blue;
+            o[1] = e.green;
+            o[2] = e.red;
+            o[3] = 1;
+        }
+#endif
     }
+#if defined(__SSE2__)
+    if (useWide) wide->Finish(row);
+#endif
+}
+
+} // namespace
+
+void StippleRow(int row, const void *lockedSource, void *lockedDestination, size_t rowStride,
+                const StipplePalette &palette) {
+    WideRows wide(static_cast<const DibHeader *>(lockedSource)->biWidth);
+    StippleRowWith(row, lockedSource, lockedDestination, rowStride, palette, wide ? &wide : nullptr);
 }
 
 PackedDib StipplePicture(PackedDib source, const StipplePalette &palette) {
@@ -244,6 +419,7 @@ PackedDib StipplePicture(PackedDib source, const StipplePalette &palette) {
     if (bar) BeginProgress();
     const int height = header.biHeight;
     const size_t stride = Stride24(header.biWidth);
+    WideRows wide(header.biWidth);
     int shown = 0;
     for (int i = 0; i < height; ++i) {
         const int step = (int)(20 * (int64_t)i / height);
@@ -258,7 +434,7 @@ PackedDib StipplePicture(PackedDib source, const StipplePalette &palette) {
                 ShowStatusText(0, text);
             }
         }
-        StippleRow(i, src.get(), dst.get(), stride, palette);
+        StippleRowWith(i, src.get(), dst.get(), stride, palette, wide ? &wide : nullptr);
     }
     if (bar) EndProgress();
     RestoreScaleTitle();

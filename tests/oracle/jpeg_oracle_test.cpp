@@ -11,6 +11,8 @@
 #include <cstring>
 #include <string>
 #include <unistd.h>
+#include <fstream>
+#include <iterator>
 #include <vector>
 
 #include <jpeglib.h>
@@ -27,6 +29,11 @@ struct ErrorTrap {
 
 void OnError(j_common_ptr c) { longjmp(reinterpret_cast<ErrorTrap *>(c->err)->jump, 1); }
 void OnMessage(j_common_ptr, int) {}
+
+std::vector<unsigned char> ReadBytes(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 // --- the model -------------------------------------------------------------------------------------------------
 
@@ -72,8 +79,8 @@ struct Model {
 // Builds the expected picture from libjpeg's coefficients.
 Model ModelFromCoefficients(const std::string &path) {
     Model out;
-    FILE *f = fopen(path.c_str(), "rb");
-    if (!f) return out;
+    const std::vector<unsigned char> bytes = ReadBytes(path);
+    if (bytes.empty()) return out;
     jpeg_decompress_struct cinfo;
     ErrorTrap trap;
     cinfo.err = jpeg_std_error(&trap.pub);
@@ -81,11 +88,10 @@ Model ModelFromCoefficients(const std::string &path) {
     trap.pub.emit_message = OnMessage;
     if (setjmp(trap.jump)) {
         jpeg_destroy_decompress(&cinfo);
-        fclose(f);
         return Model();
     }
     jpeg_create_decompress(&cinfo);
-    jpeg_stdio_src(&cinfo, f);
+    jpeg_mem_src(&cinfo, bytes.data(), (unsigned long)bytes.size());
     jpeg_read_header(&cinfo, TRUE);
     jvirt_barray_ptr *coefs = jpeg_read_coefficients(&cinfo);
     out.width = (int)cinfo.image_width;
@@ -145,15 +151,14 @@ Model ModelFromCoefficients(const std::string &path) {
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
     out.ok = true;
-    fclose(f);
     return out;
 }
 
 // libjpeg's ordinary decode to RGB (its default, as its command-line decoder uses), top-down.
 std::vector<uint8_t> OrdinaryDecode(const std::string &path) {
     std::vector<uint8_t> rgb;
-    FILE *f = fopen(path.c_str(), "rb");
-    if (!f) return rgb;
+    const std::vector<unsigned char> bytes = ReadBytes(path);
+    if (bytes.empty()) return rgb;
     jpeg_decompress_struct cinfo;
     ErrorTrap trap;
     cinfo.err = jpeg_std_error(&trap.pub);
@@ -161,11 +166,10 @@ std::vector<uint8_t> OrdinaryDecode(const std::string &path) {
     trap.pub.emit_message = OnMessage;
     if (setjmp(trap.jump)) {
         jpeg_destroy_decompress(&cinfo);
-        fclose(f);
         return std::vector<uint8_t>();
     }
     jpeg_create_decompress(&cinfo);
-    jpeg_stdio_src(&cinfo, f);
+    jpeg_mem_src(&cinfo, bytes.data(), (unsigned long)bytes.size());
     jpeg_read_header(&cinfo, TRUE);
     cinfo.out_color_space = JCS_RGB;
     jpeg_start_decompress(&cinfo);
@@ -176,7 +180,6 @@ std::vector<uint8_t> OrdinaryDecode(const std::string &path) {
     }
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
-    fclose(f);
     return rgb;
 }
 

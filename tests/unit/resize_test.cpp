@@ -160,7 +160,7 @@ TEST(Resize, MatchesThePlainAlgorithmOnRandomPictures) {
     const struct { int w, h, w2, h2, t; } cases[] = {
         {17, 13, 8, 6, 92},  {17, 13, 40, 29, 92}, {23, 19, 23, 19, 92}, {30, 20, 11, 47, 40},
         {30, 20, 53, 7, 0},  {9, 31, 5, 10, 255},  {64, 48, 21, 16, 92}, {12, 12, 25, 25, 20},
-        {40, 3, 7, 2, 92},   {3, 40, 2, 7, 60},
+        {40, 3, 7, 2, 92},   {3, 40, 2, 7, 60},  {64, 48, 130, 97, 30}, {50, 40, 101, 81, 92},
     };
     for (const auto &c : cases) {
         DibOwner src(MixedPicture(c.w, c.h, (uint32_t)(c.w * 31 + c.h)));

@@ -94,6 +94,14 @@ TEST(Stipple, MatchesThePlainSearchOnPhotoLikePictures) {
             const Rows got = Stippled(src.get(), c.palette);
             EXPECT_EQ(got, ReferenceStipple(RowsOf(src.get()), c.entries, c.n)) << c.name << " " << size.first;
         }
+        // Row by row through the public kernel, as the adjustment preview drives it.
+        DibOwner src(PhotoLikePicture(19, 11, 4));
+        DibOwner rowwise(NewPicture24(19, 11));
+        {
+            BlockLockGuard a(src.get()), b(rowwise.get());
+            for (int row = 0; row < 11; ++row) StippleRow(row, a.get(), b.get(), Stride24(19), c.palette);
+        }
+        EXPECT_EQ(RowsOf(rowwise.get()), Stippled(src.get(), c.palette)) << c.name;
         DibOwner photo(PhotoLikePicture(64, 48, 5));
         DibOwner out(StipplePicture(photo.get(), c.palette));
         RecordPicture(std::string("stipple_photo_") + c.name, out.get());

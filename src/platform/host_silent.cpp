@@ -1,4 +1,4 @@
-// A silent host for the benchmarks: no status bar, no messages.
+// A silent host for benchmarks and fuzz targets: no status bar, no messages, plain allocations.
 #include "platform/host.h"
 
 void ShowMessage(const char *, const char *) {}
