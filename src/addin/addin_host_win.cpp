@@ -5,7 +5,7 @@
 #include <string>
 
 #include "addin/addin_paths.h"
-#include "image/document_win.h"
+#include "shell/shell_win.h" // kIniFile: one spelling of the settings file for every reader
 
 AddinHostContext gAddinContext;
 
@@ -30,7 +30,6 @@ struct AddinState {
 };
 AddinState gAddins;
 
-const char kIniFile[] = "ORBEN32.INI";
 const char kSection[] = "Add-in";
 // The value buffer of a key: names longer than 14 characters are cut, as they always were.
 const DWORD kNameBuffer = 15;
