@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "driver_support.h"
+#include "safety_scenarios.h"
 
 namespace {
 
@@ -782,9 +783,12 @@ int main(int argc, char **argv) {
     gPaths.iniPath = Join(windows, "ORBEN32.INI");
     Probe();
     MakePictures();
+    MakeSafetyPictures();
 
     int passed = 0, failed = 0, skipped = 0;
-    for (const Entry &e : kScenarios) {
+    std::vector<Entry> all(std::begin(kScenarios), std::end(kScenarios));
+    for (int i = 0; i < kSafetyScenarioCount; ++i) all.push_back(Entry{kSafetyScenarios[i].name, kSafetyScenarios[i].run});
+    for (const Entry &e : all) {
         if (filter && !strstr(e.name, filter)) continue;
         Scenario scenario{e.name, {}};
         gScenario = &scenario;
