@@ -82,6 +82,8 @@ void RestoreUndo() {
     gDoc.undoCopy = nullptr;
     SetUndoEnabled(false);
     RebuildDisplayImage();
+    // After an erase the view had no tool cursor; the picture is back, so is the tool's cursor.
+    UpdateToolCursor();
 }
 
 void *AllocLockedBlock(HGLOBAL *handle, size_t bytes) {

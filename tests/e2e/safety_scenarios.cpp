@@ -341,8 +341,11 @@ void EraseThenUndo() {
     App app;
     if (!Launch(app)) return;
     if (OpenPicture(app, gSafe.ref)) {
+        const std::string toolCursor = QueryState(app).viewCursor;
+        CHECK(toolCursor != "ARROW");
         Command(app, 4010);
         ProbeState s = QueryState(app);
+        CHECK_EQ(std::string(s.viewCursor), std::string("ARROW"));
         CHECK_EQ(s.hasInternalImage, 0);
         CHECK_EQ(s.displayWidth, 0);
         CHECK(!Grayed(s, 40010));
@@ -354,6 +357,7 @@ void EraseThenUndo() {
         CHECK_EQ(s.pixelHash, gSafe.refHash);
         CHECK(s.displayWidth > 0);
         CHECK(Grayed(s, 40010));
+        CHECK_EQ(std::string(s.viewCursor), toolCursor);
         UpdateWindow(app.view);
         Sync(app);
         CHECK_EQ(StatusText(app, 1).rfind("(無題)", 0), 0u);
