@@ -371,7 +371,6 @@ void Press(HWND hwnd, int x, int y, int upX, int upY) {
 
 void Click(HWND hwnd, int x, int y) { Press(hwnd, x, y, x, y); }
 
-namespace {
 // The file-name field: the explorer-style dialog nests it as ComboBoxEx32 > ComboBox > Edit (id 0x47c); the old
 // style has a plain Edit with id 0x480.
 HWND FileNameEdit(HWND dialog) {
@@ -386,7 +385,6 @@ HWND FileNameEdit(HWND dialog) {
     }
     return GetDlgItem(dialog, 0x480);
 }
-} // namespace
 
 namespace {
 int gOpenFrom = 0; // log entries before this belong to earlier opens

@@ -88,6 +88,8 @@ bool HasDescendant(HWND root, const char *className);
 void Command(const App &app, int id);     // posts WM_COMMAND and waits until the chain has seen it
 bool Sync(const App &app, DWORD timeoutMs = 10000); // waits until everything posted so far has been handled
 void Click(HWND hwnd, int x, int y);       // button down and up at one client point
+// The file-name field of an open or save dialog (explorer style nests it in a ComboBoxEx32; the old style has id 0x480).
+HWND FileNameEdit(HWND dialog);
 void Press(HWND hwnd, int x, int y, int upX, int upY);
 // Runs the open command and answers the dialog with `path`; returns the time of the OK press (QPC) or 0.
 int64_t OpenPath(const App &app, const std::string &path);

@@ -73,19 +73,6 @@ BmpFacts ReadBmp(const std::string &path) {
 
 // ---- working the program ----
 
-HWND FileNameField(HWND dialog) {
-    HWND combo = GetDlgItem(dialog, 0x47c);
-    if (combo) {
-        char cls[32];
-        GetClassNameA(combo, cls, sizeof cls);
-        if (_stricmp(cls, "Edit") == 0) return combo;
-        HWND inner = FindWindowExA(combo, nullptr, "ComboBox", nullptr);
-        HWND edit = FindWindowExA(inner ? inner : combo, nullptr, "Edit", nullptr);
-        if (edit) return edit;
-    }
-    return GetDlgItem(dialog, 0x480);
-}
-
 bool OpenPicture(App &app, const std::string &path) {
     if (!OpenPath(app, path)) return false;
     if (!WaitOpenDone(app)) {
@@ -104,7 +91,7 @@ std::string SaveTo(App &app, int id, const std::string &path) {
         return "";
     }
     std::string title = WindowText(dialog);
-    HWND edit = FileNameField(dialog);
+    HWND edit = FileNameEdit(dialog);
     if (!edit) {
         Fail(__FILE__, __LINE__, "no file-name field in the save dialog (" + DialogMessage(dialog) + ")");
         PressCancel(dialog);
@@ -216,7 +203,7 @@ void CompressedDisplayRefused() {
         HWND box = WaitDialog(app, 10000);
         CHECK(box != nullptr);
         if (box) {
-            CHECK(FileNameField(box) == nullptr);
+            CHECK(FileNameEdit(box) == nullptr);
             CHECK_EQ(DialogMessage(box), std::string("表示イメージは圧縮保存出来ません"));
             PressOk(box);
             WaitGone(box, 5000);
@@ -268,7 +255,7 @@ void SavePathsRemembered() {
         HWND dialog = WaitDialog(app, 10000);
         CHECK(dialog != nullptr);
         if (dialog) {
-            HWND edit = FileNameField(dialog);
+            HWND edit = FileNameEdit(dialog);
             CHECK(edit != nullptr);
             // OK without typing: the proposed name is taken, and it names the file just saved (the dialog
             // shows the name in a field it does not expose as text).
