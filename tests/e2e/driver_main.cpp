@@ -153,6 +153,8 @@ void FirstStartWithoutIni() {
     gDefaultRect = rc;
     CHECK(rc.right - rc.left > 100 && rc.bottom - rc.top > 100);
     CHECK_EQ(WindowText(app.frame), std::string("Zelka32 Ver1.22"));
+    // No Add-in section: no "拡張(&X)" popup, only the program's own five menus.
+    CHECK_EQ(MenuBarItemCount(app), 5);
     CHECK_EQ(Quit(app), 0);
     char expected[64];
     std::snprintf(expected, sizeof expected, "%ld,%ld,%ld,%ld", rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
@@ -619,6 +621,7 @@ void AddinListAndMenu() {
             CHECK_EQ(Probe()->contextSlot6Null, 1);
             CHECK((ExtensionItems(s) == std::vector<std::string>{"Probe 1", "Probe 3", "Probe 2"}));
             CHECK_EQ(s.menuBarCount, 6);
+            CHECK_EQ(MenuBarItemCount(app), 6); // the outside count agrees with the probe's
             if (s.menuBarCount == 6) {
                 CHECK_EQ(std::string(s.menuBar[4]), std::string("拡張(&X)"));
                 CHECK_EQ(std::string(s.menuBar[5]), std::string("ﾂｰﾙ(&T)"));

@@ -371,6 +371,22 @@ void Press(HWND hwnd, int x, int y, int upX, int upY) {
 
 void Click(HWND hwnd, int x, int y) { Press(hwnd, x, y, x, y); }
 
+int MenuBarItemCount(const App &app) {
+    HMENU bar = GetMenu(app.frame);
+    if (!bar) return -1;
+    // GetMenuItemCount takes one pointer-sized argument, so it can be a remote thread's start routine as it is;
+    // user32 sits at the same address in both processes.
+    FARPROC count = GetProcAddress(GetModuleHandleA("user32.dll"), "GetMenuItemCount");
+    if (!count) return -1;
+    HANDLE thread = CreateRemoteThread(app.pi.hProcess, nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(
+                                           reinterpret_cast<void *>(count)), bar, 0, nullptr);
+    if (!thread) return -1;
+    DWORD code = (DWORD)-1;
+    if (WaitForSingleObject(thread, 5000) == WAIT_OBJECT_0) GetExitCodeThread(thread, &code);
+    CloseHandle(thread);
+    return (int)code;
+}
+
 // The file-name field: the explorer-style dialog nests it as ComboBoxEx32 > ComboBox > Edit (id 0x47c); the old
 // style has a plain Edit with id 0x480.
 HWND FileNameEdit(HWND dialog) {

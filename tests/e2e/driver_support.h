@@ -65,6 +65,8 @@ extern App *gCurrentApp;
 // Starts ORBEN.EXE with the data folder as current folder; waits for the frame and its children, or for a
 // dialog of the program (returned through `dialog`, then the frame may still be in WM_CREATE).
 bool Launch(App &app, HWND *dialog = nullptr, DWORD timeoutMs = 15000);
+// Top-level items of the frame's menu bar, counted inside the program (menus belong to their process), or -1.
+int MenuBarItemCount(const App &app);
 // Finds the frame's children again (after a status-bar toggle).
 void FindChildren(App &app);
 // Closes the frame and waits for the process; kills it after the timeout. Returns the exit code or -1.
