@@ -95,8 +95,8 @@ int SetDibColor(void *lockedDib, int row, int column, PixelColour colour) {
     return 1;
 }
 
-PackedDib NewPicture24(int32_t width, int32_t height) {
-    int64_t bytes = DibBlockBytes(width, height, 24);
+PackedDib NewPictureLike(const DibHeader &like, int64_t width, int64_t height) {
+    const int64_t bytes = DibBlockBytes(width, height, 24);
     if (bytes < 0) return nullptr;
     PackedDib dib = AllocWorkBlock((size_t)bytes);
     if (!dib) return nullptr;
@@ -105,7 +105,21 @@ PackedDib NewPicture24(int32_t width, int32_t height) {
         BlockFree(dib);
         return nullptr;
     }
-    DibHeader h = MakeHeader24(width, height);
+    DibHeader h = like;
+    // The new block carries no colour table, whatever the source's header said about one.
+    h.biSize = kDibHeaderSize;
+    h.biWidth = (int32_t)width;
+    h.biHeight = (int32_t)height;
+    h.biPlanes = 1;
+    h.biBitCount = 24;
+    h.biCompression = 0;
+    h.biClrUsed = 0;
+    h.biClrImportant = 0;
+    h.biSizeImage = (uint32_t)(bytes - kDibHeaderSize);
     memcpy(lock.get(), &h, sizeof h);
     return dib;
+}
+
+PackedDib NewPicture24(int32_t width, int32_t height) {
+    return NewPictureLike(MakeHeader24(width, height), width, height);
 }

@@ -67,3 +67,5 @@ inline size_t Stride24(int32_t width) { return ((size_t)width * 3 + 3) & ~(size_
 
 // A new zero-filled 24-bit picture of width x height (through the host's work allocator), or null.
 PackedDib NewPicture24(int32_t width, int32_t height);
+// The same, its header a copy of `like` (resolutions and the like carried along) with the layout fields replaced.
+PackedDib NewPictureLike(const DibHeader &like, int64_t width, int64_t height);

@@ -17,7 +17,3 @@ struct PictureView24 {
 // Fills the view from a locked block of blockBytes bytes; false unless it is a 24-bit picture whose rows all lie
 // inside the block.
 bool ViewPicture24(void *locked, size_t blockBytes, PictureView24 *out);
-
-// A new zero-filled 24-bit picture of width x height through the host's work allocator, its header a copy of
-// `like` with the size fields replaced; null when the size guard refuses it or memory runs out.
-PackedDib NewPictureLike(const DibHeader &like, int64_t width, int64_t height);
