@@ -394,7 +394,7 @@ void StippleRow(int row, const void *lockedSource, void *lockedDestination, size
     StippleRowWith(row, lockedSource, lockedDestination, rowStride, palette, wide ? &wide : nullptr);
 }
 
-PackedDib StipplePicture(PackedDib source, const StipplePalette &palette) {
+PackedDib StippleRows(PackedDib source, const StipplePalette &palette, const StippleProgress &report) {
     if (!source || (palette.size != 16 && palette.size != 256)) return nullptr;
     BlockLockGuard src(source);
     if (!src || BlockSize(source) < sizeof(DibHeader)) return nullptr;
@@ -414,9 +414,6 @@ PackedDib StipplePicture(PackedDib source, const StipplePalette &palette) {
     header.biSizeImage = (uint32_t)(bytes - kDibHeaderSize);
     memcpy(dst.get(), &header, sizeof header);
 
-    BusyCursor(true);
-    const bool bar = IsStatusBarShown();
-    if (bar) BeginProgress();
     const int height = header.biHeight;
     const size_t stride = Stride24(header.biWidth);
     WideRows wide(header.biWidth);
@@ -425,17 +422,26 @@ PackedDib StipplePicture(PackedDib source, const StipplePalette &palette) {
         const int step = (int)(20 * (int64_t)i / height);
         if (step > shown) {
             shown = step;
-            const int percent = (int)(100 * (int64_t)i / height);
-            if (bar) {
-                SetProgress(percent);
-            } else {
-                char text[32];
-                snprintf(text, sizeof text, "点描 %d%%", percent);
-                ShowStatusText(0, text);
-            }
+            if (report) report((int)(100 * (int64_t)i / height));
         }
         StippleRowWith(i, src.get(), dst.get(), stride, palette, wide ? &wide : nullptr);
     }
+    return result;
+}
+
+PackedDib StipplePicture(PackedDib source, const StipplePalette &palette) {
+    BusyCursor(true);
+    const bool bar = IsStatusBarShown();
+    if (bar) BeginProgress();
+    PackedDib result = StippleRows(source, palette, [bar](int percent) {
+        if (bar) {
+            SetProgress(percent);
+        } else {
+            char text[32];
+            snprintf(text, sizeof text, "点描 %d%%", percent);
+            ShowStatusText(0, text);
+        }
+    });
     if (bar) EndProgress();
     RestoreScaleTitle();
     BusyCursor(false);

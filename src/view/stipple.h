@@ -3,6 +3,7 @@
 // adjustment preview.
 #pragma once
 #include <cstddef>
+#include <functional>
 
 #include "image/dib.h"
 #include "image/range_palette.h"
@@ -33,6 +34,14 @@ StipplePalette MakeStipplePalette256(const PaletteEntryRgb entries[256]);
 // 0, 1, 2, ...
 void StippleRow(int row, const void *lockedSource, void *lockedDestination, size_t rowStride,
                 const StipplePalette &palette);
+
+// Called with the percentage of rows done each time another 5 % of them is (never for 0 %).
+using StippleProgress = std::function<void(int percent)>;
+
+// A new stippled copy of a 24-bit picture (header copied, every pixel a palette colour), reporting through
+// `report` (may be empty). Null for a picture that is not 24-bit or when memory runs out (the host's work
+// allocator has then told the user).
+PackedDib StippleRows(PackedDib source, const StipplePalette &palette, const StippleProgress &report);
 
 // A new stippled copy of a 24-bit picture (header copied, every pixel a palette colour), with the busy cursor and
 // progress in 5 % steps ("点描 %d%%" in the caption when the status bar is hidden). Null for a picture that is
