@@ -96,3 +96,18 @@
 #define IDD_PRINT                   500
 #define IDD_STIPPLE                 700
 #define IDD_CONFIRM_EACH            108
+
+// Dialog "拡大縮小" (IDD_RESIZE): button IDOK scales the display image, IDCANCEL cancels
+#define IDC_RESIZE_INTERNAL         115
+#define IDC_RESIZE_WIDTH_NOW        109
+#define IDC_RESIZE_HEIGHT_NOW       110
+#define IDC_RESIZE_WIDTH_PERCENT    104
+#define IDC_RESIZE_WIDTH            105
+#define IDC_RESIZE_HEIGHT           106
+#define IDC_RESIZE_HEIGHT_PERCENT   107
+#define IDC_RESIZE_THRESHOLD        1003
+#define IDC_RESIZE_KEEP_ASPECT      1031
+
+// Dialog "点描表示" (IDD_STIPPLE): IDOK runs the stipple, IDCANCEL cancels
+#define IDC_STIPPLE_16              1000
+#define IDC_STIPPLE_256             1001

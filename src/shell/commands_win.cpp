@@ -18,6 +18,8 @@
 #include "shell/toolbar_win.h"
 #include "shell/undo_win.h"
 #include "shell/view_options.h"
+#include "transform/resize_dialog_win.h"
+#include "view/stipple_dialog_win.h"
 #include "view/view_geometry.h"
 #include "view/view_window_win.h"
 #include "resource.h"
@@ -197,6 +199,8 @@ bool OnFrameCommand(HWND frame, int id) {
     case IDM_FILE_SAVE_COMPRESSED: SaveCommand(frame, true); break;
     case IDM_EDIT_ERASE: EraseCommand(frame); break;
     case IDM_EDIT_UNDO: RestoreUndo(); break;
+    case IDM_EDIT_RESIZE: ResizeCommand(frame); break;
+    case IDM_VIEW_STIPPLE: StippleCommand(frame); break;
     case IDM_ROTATE_RIGHT:
     case IDM_ROTATE_LEFT:
         if (!QuarterTurnCommand(id == IDM_ROTATE_RIGHT ? 0 : 1)) return false;

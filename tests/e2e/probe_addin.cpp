@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "addin/addin_api.h"
+#include "probe_dialogs.h"
 #include "probe_protocol.h"
 
 namespace {
@@ -209,6 +210,9 @@ void Answer(HWND frame, const COPYDATASTRUCT *data) {
         if (block->state.answeredBy == 0) FillState(frame, block->state);
     } else if (data->dwData == kQueryTimeBitmap) {
         if (block->bitmapOk == -1) TimeBitmap(block);
+    } else if (data->dwData == kQueryDisplayHash) {
+        if (!block->display.answered && gProbe.context)
+            HashDisplayImage(*static_cast<HBITMAP *>(gProbe.context[kSlotDisplayImage]), &block->display);
     }
 }
 

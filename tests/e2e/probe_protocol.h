@@ -13,6 +13,7 @@
 enum ProbeQuery : ULONG_PTR {
     kQueryState = 0x0E2E0001,       // fill ProbeBlock::state
     kQueryTimeBitmap = 0x0E2E0002,  // time BitmapFromDib (ordinal 12) on the internal image
+    kQueryDisplayHash = 0x0E2E0201, // dialogs: fill ProbeBlock::display from the display image (slot 1)
 };
 
 // Command ids: the probes' own menu items are kProbeItemBase + probe number; the driver's barrier commands
@@ -71,6 +72,14 @@ struct ProbeText {
 };
 enum { kProbeTextSize = 128 };
 
+// dialogs: the display image's pixels as a 24-bit picture, hashed like ProbeState::pixelHash.
+struct ProbeDisplay {
+    int32_t answered;   // the driver clears it before it asks
+    int32_t ok;         // GetDIBits read every row
+    int32_t width, height;
+    uint64_t pixelHash;
+};
+
 struct ProbeBlock {
     ProbeState state;
     int64_t bitmapTicks;        // kQueryTimeBitmap: QueryPerformanceCounter ticks for BitmapFromDib
@@ -81,4 +90,5 @@ struct ProbeBlock {
     int32_t contextSlot6Null;   // 1 when slot 6 held null at the last SetNextProc
     int32_t textCount;
     ProbeText texts[kProbeTextSize];
+    ProbeDisplay display;       // dialogs: kQueryDisplayHash
 };
