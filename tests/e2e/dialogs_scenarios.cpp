@@ -416,6 +416,107 @@ void StippleDisplay() {
     Quit(app);
 }
 
+// ---- timings ----
+
+// The time from `t0` to the probe's log entry of command `id` (the dispatcher has returned: the picture is
+// repainted), or -1.
+double MillisecondsUntilCommand(int from, int id, int64_t t0, DWORD timeoutMs = 120000) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(5))
+        for (int i = from; i < LogCount(); ++i)
+            if (LogAt(i).message == WM_COMMAND && (int)LogAt(i).id == id) return Milliseconds(LogAt(i).qpc - t0);
+    return -1;
+}
+
+int64_t Now() {
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return t.QuadPart;
+}
+
+// orbentool.exe (beside ORBEN.EXE when run.sh found it) on the same file, in milliseconds, or -1.
+double TimeOrbentool(const std::string &arguments) {
+    const std::string exe = Join(gPaths.programDir, "orbentool.exe");
+    if (!FileExists(exe)) return -1;
+    std::string line = "\"" + exe + "\" " + arguments;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    const int64_t t0 = Now();
+    if (!CreateProcessA(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, gPaths.dataDir.c_str(), &si, &pi))
+        return -1;
+    WaitForSingleObject(pi.hProcess, 300000);
+    const int64_t t1 = Now();
+    DWORD code = 1;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return code == 0 ? Milliseconds(t1 - t0) : -1;
+}
+
+void Report(const char *what, double gui, double tool) {
+    char line[200];
+    if (tool > 0)
+        std::snprintf(line, sizeof line, "timing: %s 4000x3000: dialog button to repainted %.0f ms, orbentool %.0f ms, "
+                      "ratio %.2f", what, gui, tool, gui / tool);
+    else
+        std::snprintf(line, sizeof line, "timing: %s 4000x3000: dialog button to repainted %.0f ms (no orbentool.exe)",
+                      what, gui);
+    std::printf("%s\n", line);
+    FILE *f = std::fopen(Join(gPaths.outDir, "dialogs_timings.txt").c_str(), "a");
+    if (f) {
+        std::fprintf(f, "%s\n", line);
+        std::fclose(f);
+    }
+}
+
+// The internal resize to 50 % and 200 % and the 16-colour stipple of a 4000 x 3000 picture, against orbentool
+// on the same file in the same run.
+void DialogsTimings() {
+    const std::string big = Join(gPaths.dataDir, "big.bmp");
+    if (!FileExists(big)) {
+        Fail(__FILE__, __LINE__, "missing " + big);
+        return;
+    }
+    DeleteFileA(Join(gPaths.outDir, "dialogs_timings.txt").c_str());
+    WriteIni("[CONFIG]\r\nWindowRect=0,0,1000,740\r\n[Add-in]\r\nDLL1=E2EPROBE1.DLL\r\n");
+    App app;
+    if (!Launch(app)) return;
+    if (OpenPicture(app, big)) {
+        const struct {
+            const char *what, *percent, *tool;
+            int width, height;
+        } resizes[] = {{"resize 50%", "50", "resize -q big.bmp timed_out.bmp 2000 1500", 2000, 1500},
+                       {"resize 200%", "200", "resize -q big.bmp timed_out.bmp 8000 6000", 8000, 6000}};
+        for (const auto &r : resizes) {
+            HWND d = OpenDialog(app, IDM_EDIT_RESIZE, kResizeCaption);
+            if (!d) continue;
+            Put(d, IDC_RESIZE_WIDTH_PERCENT, r.percent);
+            const int from = LogCount();
+            const int64_t t0 = Now();
+            Push(d, IDC_RESIZE_INTERNAL);
+            const double gui = MillisecondsUntilCommand(from, IDM_EDIT_RESIZE, t0);
+            CHECK(gui > 0);
+            ProbeState s = QueryState(app);
+            CHECK_EQ(s.info.biWidth, (LONG)r.width);
+            CHECK_EQ(s.info.biHeight, (LONG)r.height);
+            Report(r.what, gui, TimeOrbentool(r.tool));
+            Command(app, IDM_EDIT_UNDO);
+        }
+        HWND d = OpenDialog(app, IDM_VIEW_STIPPLE, kStippleCaption);
+        if (d) {
+            const int from = LogCount();
+            const int64_t t0 = Now();
+            Push(d, IDOK);
+            const double gui = MillisecondsUntilCommand(from, IDM_VIEW_STIPPLE, t0);
+            CHECK(gui > 0);
+            CHECK_EQ(QueryDisplay(app).width, 4000);
+            Report("stipple 16", gui, TimeOrbentool("stipple -q big.bmp timed_out.bmp --colors 16"));
+        }
+    }
+    DeleteFileA(Join(gPaths.dataDir, "timed_out.bmp").c_str());
+    Quit(app);
+}
+
 } // namespace
 
 const DialogsScenario kDialogsScenarios[] = {
@@ -423,6 +524,7 @@ const DialogsScenario kDialogsScenarios[] = {
     {"resize_internal_image", ResizeInternalImage},
     {"resize_without_memory_keeps_picture", ResizeWithoutMemoryKeepsPicture},
     {"stipple_display", StippleDisplay},
+    {"dialogs_timings", DialogsTimings},
 };
 const int kDialogsScenarioCount = sizeof kDialogsScenarios / sizeof kDialogsScenarios[0];
 

@@ -38,6 +38,8 @@ rm -f "$OUT"/*.png "$OUT"/*.txt
 cp "$exe" "$base/program/ORBEN.EXE"
 for n in 1 2 3; do cp "$probe" "$base/program/E2EPROBE$n.DLL"; done
 cp "$notaddin" "$base/program/E2ENOTAD.DLL"
+# The dialog timings compare with orbentool on the same file, under Wine as well.
+[ -f "$BUILD/src/cli/orbentool.exe" ] && cp "$BUILD/src/cli/orbentool.exe" "$base/program/orbentool.exe"
 cp "$probe" "$base/data/E2EPLANT.DLL"
 
 jpeg=$ROOT/../shared/testdata/jpeg/libjpeg-turbo/testorig.jpg

@@ -168,6 +168,19 @@ TEST(Stipple, ReportsProgressInFiveCentSteps) {
     EXPECT_EQ(TestHost().progressBegun, 1);
     EXPECT_EQ(TestHost().progressEnded, 1);
     EXPECT_EQ(TestHost().progress.size(), 19u);
+
+    // The adjustment preview's road: the same steps and pixels through its own callback, and nothing shown by the
+    // host.
+    ResetTestHost();
+    std::vector<int> steps;
+    DibOwner own(StippleRows(src.get(), MakeStipplePalette16(), [&steps](int percent) { steps.push_back(percent); }));
+    ASSERT_EQ(steps.size(), 19u);
+    EXPECT_EQ(steps.front(), 6);
+    EXPECT_EQ(steps.back(), 96);
+    EXPECT_EQ(RowsOf(own.get()), RowsOf(out.get()));
+    EXPECT_TRUE(TestHost().statusTexts.empty());
+    EXPECT_EQ(TestHost().progressBegun, 0);
+    EXPECT_EQ(TestHost().busyDepth, 0);
 }
 
 TEST(Stipple, RefusesWhatIsNotAWholeTrueColourPicture) {
