@@ -12,6 +12,7 @@
 #endif
 
 #include "platform/host.h"
+#include "platform/progress.h"
 
 const PaletteEntryRgb kStippleColours16[16] = {
     {128, 128, 128, 0}, {192, 192, 192, 0}, {255, 255, 255, 0}, {0, 0, 0, 0},     {0, 0, 128, 0},   {0, 0, 255, 0},
@@ -394,7 +395,11 @@ void StippleRow(int row, const void *lockedSource, void *lockedDestination, size
     StippleRowWith(row, lockedSource, lockedDestination, rowStride, palette, wide ? &wide : nullptr);
 }
 
-PackedDib StippleRows(PackedDib source, const StipplePalette &palette, const StippleProgress &report) {
+namespace {
+
+// A zero-filled picture with the source's header for its stipple, or null for a source that is not a whole 24-bit
+// picture or when memory runs out (the host's work allocator has then told the user).
+PackedDib NewStippleTarget(PackedDib source, const StipplePalette &palette) {
     if (!source || (palette.size != 16 && palette.size != 256)) return nullptr;
     BlockLockGuard src(source);
     if (!src || BlockSize(source) < sizeof(DibHeader)) return nullptr;
@@ -413,10 +418,17 @@ PackedDib StippleRows(PackedDib source, const StipplePalette &palette, const Sti
     header.biClrUsed = 0;
     header.biSizeImage = (uint32_t)(bytes - kDibHeaderSize);
     memcpy(dst.get(), &header, sizeof header);
+    return result;
+}
 
-    const int height = header.biHeight;
-    const size_t stride = Stride24(header.biWidth);
-    WideRows wide(header.biWidth);
+// Stipples every row of `source` into `target` (made by NewStippleTarget), reporting in 5 % steps.
+void StippleInto(PackedDib source, PackedDib target, const StipplePalette &palette, const StippleProgress &report) {
+    BlockLockGuard src(source), dst(target);
+    if (!src || !dst) return;
+    const DibHeader *header = reinterpret_cast<const DibHeader *>(dst.get());
+    const int height = header->biHeight;
+    const size_t stride = Stride24(header->biWidth);
+    WideRows wide(header->biWidth);
     int shown = 0;
     for (int i = 0; i < height; ++i) {
         const int step = (int)(20 * (int64_t)i / height);
@@ -426,24 +438,25 @@ PackedDib StippleRows(PackedDib source, const StipplePalette &palette, const Sti
         }
         StippleRowWith(i, src.get(), dst.get(), stride, palette, wide ? &wide : nullptr);
     }
+}
+
+} // namespace
+
+PackedDib StippleRows(PackedDib source, const StipplePalette &palette, const StippleProgress &report) {
+    PackedDib result = NewStippleTarget(source, palette);
+    if (result) StippleInto(source, result, palette, report);
     return result;
 }
 
 PackedDib StipplePicture(PackedDib source, const StipplePalette &palette) {
+    PackedDib result = NewStippleTarget(source, palette);
+    if (!result) return nullptr;
     BusyCursor(true);
-    const bool bar = IsStatusBarShown();
-    if (bar) BeginProgress();
-    PackedDib result = StippleRows(source, palette, [bar](int percent) {
-        if (bar) {
-            SetProgress(percent);
-        } else {
-            char text[32];
-            snprintf(text, sizeof text, "点描 %d%%", percent);
-            ShowStatusText(0, text);
-        }
-    });
-    if (bar) EndProgress();
-    RestoreScaleTitle();
+    {
+        // The kernel's steps are those of kStepPercent: floor(100 i / H) whenever floor(20 i / H) grows.
+        ProgressScope progress("点描 %d%%", {ProgressRule::kStepPercent, TitleAfter::kAlways});
+        StippleInto(source, result, palette, [&progress](int percent) { progress.Report(percent); });
+    }
     BusyCursor(false);
     return result;
 }
