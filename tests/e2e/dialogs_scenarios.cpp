@@ -327,8 +327,9 @@ void ResizeInternalImage() {
     Quit(app);
 }
 
-// A resize whose result cannot be allocated keeps the picture and shows it again, after the policy's messages.
-void ResizeWithoutMemoryKeepsPicture() {
+// A resize whose result cannot be allocated keeps the picture and shows it again, after the policy's messages; a
+// stipple without memory leaves the full-colour display.
+void WithoutMemoryThePictureStays() {
     WriteIni(Ini());
     App app;
     // The enlargement's intermediate (160 x 240) is let through, its result (320 x 240) fails every time.
@@ -351,6 +352,24 @@ void ResizeWithoutMemoryKeepsPicture() {
         }
     }
     Quit(app);
+
+    // The stipple's block (57640 bytes) fails every time: with no undo copy to give up only the last message
+    // comes, the internal image stays and the full-colour display image is back.
+    SetEnvironmentVariableA("ORBEN_TEST_FAIL_ALLOC", "50000,3");
+    App second;
+    const bool again = Launch(second);
+    SetEnvironmentVariableA("ORBEN_TEST_FAIL_ALLOC", nullptr);
+    if (again && OpenPicture(second, gDlg.edges)) {
+        HWND d = OpenDialog(second, IDM_VIEW_STIPPLE, kStippleCaption);
+        if (d) {
+            Push(d, IDOK);
+            CHECK_EQ(TakeMessage(second, d), kNoMemory);
+            Sync(second);
+            CHECK_EQ(QueryState(second).pixelHash, gDlg.edgesHash);
+            CHECK_EQ(QueryDisplay(second).pixelHash, gDlg.edgesHash);
+        }
+    }
+    Quit(second);
 }
 
 // Both stipples give orbentool's picture as the display image and leave the internal image alone; a save of the
@@ -522,7 +541,7 @@ void DialogsTimings() {
 const DialogsScenario kDialogsScenarios[] = {
     {"resize_linked_edits_and_display_scale", ResizeLinkedEditsAndDisplayScale},
     {"resize_internal_image", ResizeInternalImage},
-    {"resize_without_memory_keeps_picture", ResizeWithoutMemoryKeepsPicture},
+    {"dialogs_without_memory_keep_picture", WithoutMemoryThePictureStays},
     {"stipple_display", StippleDisplay},
     {"dialogs_timings", DialogsTimings},
 };
