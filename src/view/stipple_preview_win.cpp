@@ -42,8 +42,7 @@ bool RenderStippled(HWND window, int colours, HGLOBAL picture, HBITMAP *bitmap) 
         BlockFree(stippled);
         // The histogram panel describes the picture before stippling: convert it once more, for the statistics
         // alone.
-        HBITMAP statistics = BitmapFromDib(picture, dc);
-        if (statistics) DeleteObject(statistics);
+        ScopedBitmap statistics(BitmapFromDib(picture, dc));
     }
     BusyCursor(false);
     return stippled != nullptr;
