@@ -470,7 +470,7 @@ void PrintFailures() {
         PressOk(dialog);
         HWND box = WaitFailureMessage(app);
         CHECK(box != nullptr);
-        if (box) ScreenshotWindow(box, "print_failed"), PressOk(box), WaitGone(box, 5000);
+        if (box) UpdateWindow(box), ScreenshotWindow(box, "print_failed"), PressOk(box), WaitGone(box, 5000);
         CHECK(IsWindowEnabled(app.frame));
         CHECK(Sync(app));
     }
