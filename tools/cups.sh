@@ -92,7 +92,8 @@ EOF
   echo $! >"$DIR/cupsd.pid"
   local up=0
   for _ in $(seq 100); do
-    if lpstat -r >/dev/null 2>&1; then up=1; break; fi
+    # lpstat -r succeeds either way; its (untranslated) words tell.
+    if [ -S "$SOCK" ] && LC_ALL=C lpstat -r 2>/dev/null | grep -q "scheduler is running"; then up=1; break; fi
     kill -0 "$(cat "$DIR/cupsd.pid")" 2>/dev/null || break
     sleep 0.1
   done
@@ -102,8 +103,9 @@ EOF
     stop
     fail "cupsd did not start: $why"
   fi
-  lpadmin -p "$QUEUE" -v cups-pdf:/ -E -P "$ppd" >/dev/null 2>&1 || { stop; fail "lpadmin could not add the queue"; }
-  lpadmin -d "$QUEUE" >/dev/null 2>&1 || { stop; fail "lpadmin could not make the queue the default"; }
+  local why
+  why=$(lpadmin -p "$QUEUE" -v cups-pdf:/ -E -P "$ppd" 2>&1) || { stop; fail "lpadmin could not add the queue: $why"; }
+  why=$(lpadmin -d "$QUEUE" 2>&1) || { stop; fail "lpadmin could not make the queue the default: $why"; }
 }
 
 case ${1:-} in
