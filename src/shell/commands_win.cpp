@@ -157,8 +157,7 @@ void ScrollByKey(WPARAM key) {
 void MovePasteByKey(ArrowChange c) {
     if (c.dx == 0 && c.dy == 0) return; // a resize does not apply to a paste
     gDoc.titleNeedsRefresh = true;
-    gDoc.paste.x += c.dx;
-    gDoc.paste.y += c.dy;
+    ReplaceFloatingPaste(gDoc.paste.dib, gDoc.paste.bitmap, gDoc.paste.x + c.dx, gDoc.paste.y + c.dy);
     InvalidateRect(gDoc.view, nullptr, FALSE);
     DibHeader h{};
     DibInfo(gDoc.paste.dib, &h);

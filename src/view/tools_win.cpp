@@ -53,7 +53,18 @@ HDC ViewDc(HWND view) {
     return dc;
 }
 
-void RepaintPicture(HDC dc) { PaintPicture(dc, 0, 0, 0, 0, 0, 0, gDoc.displayImage); }
+// The display image again over the whole view (what lies outside the client area cannot be seen, so only the
+// visible part is drawn).
+void RepaintPicture(HWND view, HDC dc) {
+    BITMAP bm{};
+    if (!gDoc.displayImage || !GetObjectA(gDoc.displayImage, sizeof bm, &bm)) return;
+    RECT client;
+    GetClientRect(view, &client);
+    const POINT scroll = ScrollPosition(view);
+    const int width = std::min<int>(client.right, bm.bmWidth - scroll.x);
+    const int height = std::min<int>(client.bottom, bm.bmHeight - scroll.y);
+    if (width > 0 && height > 0) PaintPicture(dc, scroll.x, scroll.y, scroll.x, scroll.y, width, height, gDoc.displayImage);
+}
 
 // A point of the clamped gesture outside the client area scrolls the view one line towards it.
 void AutoScroll(HWND view, POINT p) {
@@ -116,7 +127,7 @@ void RectangleMove(HWND view, POINT p) {
     gTool.rubber = FromRect(RubberRect(ToPoint(gTool.anchor), ToPoint(p), PictureWidth(), PictureHeight()));
     AutoScroll(view, Clamped(p));
     dc = ViewDc(view); // the scroll may have moved the origin
-    RepaintPicture(dc);
+    RepaintPicture(view, dc);
     DrawRubber(dc, gTool.rubber, false);
     ReleaseDC(view, dc);
     const RECT &r = gTool.rubber;
@@ -146,7 +157,7 @@ void AxisMove(HWND view, POINT p) {
     gTool.rubber = Line(gTool.anchor, Clamped(p));
     AutoScroll(view, Clamped(p));
     HDC dc = ViewDc(view);
-    RepaintPicture(dc);
+    RepaintPicture(view, dc);
     DrawRubber(dc, gTool.rubber, true);
     ReleaseDC(view, dc);
     ShowGestureText(view, "回転軸指定", gTool.rubber);
@@ -162,7 +173,7 @@ void AngleMove(HWND view, POINT p) {
     const POINT q = Clamped(p);
     gTool.second = Line(gTool.anchor, q);
     HDC dc = ViewDc(view);
-    RepaintPicture(dc);
+    RepaintPicture(view, dc);
     DrawRubber(dc, gTool.axis, true);
     DrawRubber(dc, gTool.second, true);
     ReleaseDC(view, dc);
