@@ -20,6 +20,10 @@
 
 namespace {
 
+// The display image's copy, announced on the clipboard and held here until it is asked for: handing a device
+// bitmap over costs as much as the picture's whole copy, and most pastes take the DIB.
+ScopedBitmap gPendingBitmap;
+
 void EnableCopyAndSelectAll(bool on) {
     if (!gShell.frame) return;
     HMENU menu = GetMenu(gShell.frame);
@@ -122,7 +126,8 @@ void CopySelection() {
         BusyCursor(true);
         HBITMAP bitmap = CopyBitmapRect(gDoc.displayImage, s.left, s.top, s.right, s.bottom);
         BusyCursor(false);
-        if (bitmap && !SetClipboardData(CF_BITMAP, bitmap)) DeleteObject(bitmap);
+        gPendingBitmap.reset(bitmap);
+        if (bitmap && !SetClipboardData(CF_BITMAP, nullptr)) gPendingBitmap.reset();
         if (gDoc.paletteDevice) {
             HPALETTE palette = CopyOfDisplayPalette();
             if (palette && !SetClipboardData(CF_PALETTE, palette)) DeleteObject(palette);
@@ -132,6 +137,23 @@ void CopySelection() {
     CloseClipboard();
     gDoc.selection = RECT{0, 0, 0, 0};
     InvalidateRect(gDoc.view, nullptr, FALSE);
+}
+
+void OnClipboardMessage(HWND view, UINT message, WPARAM wParam) {
+    switch (message) {
+    case WM_RENDERFORMAT:
+        // The clipboard owns the bitmap once it takes it.
+        if (wParam == CF_BITMAP && gPendingBitmap && SetClipboardData(CF_BITMAP, gPendingBitmap.get()))
+            gPendingBitmap.release();
+        break;
+    case WM_RENDERALLFORMATS:
+        if (gPendingBitmap && OpenClipboard(view)) {
+            if (GetClipboardOwner() == view && SetClipboardData(CF_BITMAP, gPendingBitmap.get())) gPendingBitmap.release();
+            CloseClipboard();
+        }
+        break;
+    case WM_DESTROYCLIPBOARD: gPendingBitmap.reset(); break;
+    }
 }
 
 void PasteFromClipboard() {

@@ -12,5 +12,9 @@ void PasteFromClipboard();
 // and paste kept, when there is no paste or the canvas cannot be made.
 bool MergeFloatingPaste();
 
+// The view's clipboard messages (WM_RENDERFORMAT, WM_RENDERALLFORMATS, WM_DESTROYCLIPBOARD): the display image's
+// copy is handed to the clipboard only when someone asks for it.
+void OnClipboardMessage(HWND view, UINT message, WPARAM wParam);
+
 // A new device bitmap holding the rectangle of `bitmap` (its whole size when the rectangle is empty), or null.
 HBITMAP CopyBitmapRect(HBITMAP bitmap, int left, int top, int right, int bottom);

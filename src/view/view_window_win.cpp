@@ -1,6 +1,7 @@
 // DispWndProc and its painting and scrolling, over the document state.
 #include "view/view_window_win.h"
 
+#include "image/clipboard_win.h"
 #include "image/document_win.h"
 #include "platform/host.h"
 #include "platform/scoped_win.h"
@@ -185,6 +186,9 @@ LRESULT CALLBACK DispWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     case WM_MOUSEMOVE:
     case WM_LBUTTONUP:
     case WM_RBUTTONDOWN: OnViewMouse(hwnd, message, lParam); return 1;
+    case WM_RENDERFORMAT:
+    case WM_RENDERALLFORMATS:
+    case WM_DESTROYCLIPBOARD: OnClipboardMessage(hwnd, message, wParam); return 0;
     }
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }

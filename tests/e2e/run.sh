@@ -81,7 +81,7 @@ ls "$OUT"/*.png >/dev/null 2>&1 && echo "screenshots: $(ls "$OUT"/*.png | xargs 
 
 # The arbitrary rotation's peer figure: orbentool turning the same picture by 30 degrees in this run.
 tool=${ORBENTOOL:-$ROOT/build/native/src/cli/orbentool}
-gui=$(sed -nE 's/^timing: arbitrary rotation by 30 degrees.*: ([0-9.]+) ms$/\1/p' "$log" | tail -n 1)
+gui=$(tr -d "\r" <"$log" | sed -nE 's/^timing: arbitrary rotation by 30 degrees.*: ([0-9.]+) ms$/\1/p' | tail -n 1)
 if [ -x "$tool" ] && [ -f "$base/data/big.bmp" ] && [ -n "$gui" ]; then
   best=
   for run in 1 2; do

@@ -441,6 +441,16 @@ void ClipboardAndFloatingPaste() {
     CHECK_EQ(w, 40);
     CHECK_EQ(h, 30);
     CHECK_RECT(QueryState(app).selection, 0, 0, 0, 0);
+    // With the display priority the paste takes the bitmap, handed over only now: the same pixels.
+    Command(app, IDM_EDIT_PASTE_DISPLAY);
+    Command(app, IDM_EDIT_PASTE);
+    Key(app, VK_RETURN);
+    Settle(app);
+    CHECK_EQ(QueryState(app).pixelHash, gTp.refHash);
+    CHECK_EQ((int)QueryState(app).info.biWidth, 40);
+    Command(app, IDM_EDIT_UNDO);
+    Command(app, IDM_EDIT_PASTE_DISPLAY);
+    CHECK(!Checked(QueryState(app), IDM_EDIT_PASTE_DISPLAY));
 
     // At another scale copy and paste refuse, and the clipboard keeps what it held.
     const std::string marker = "marker";
