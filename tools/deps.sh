@@ -11,6 +11,7 @@ PACKAGES=(
   locales fonts-ipafont-gothic fonts-vlgothic fonts-wine python3 x11-utils
   hyperfine
   cups cups-client printer-driver-cups-pdf poppler-utils
+  xclip xdotool
 )
 
 missing=()
