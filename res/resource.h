@@ -97,6 +97,12 @@
 #define IDD_STIPPLE                 700
 #define IDD_CONFIRM_EACH            108
 
+// Dialog 500 "印刷": the millimetre values of the print rectangle
+#define IDC_PRINT_WIDTH             501
+#define IDC_PRINT_HEIGHT            502
+#define IDC_PRINT_LEFT              504
+#define IDC_PRINT_TOP               505
+
 // Dialog "拡大縮小" (IDD_RESIZE): button IDOK scales the display image, IDCANCEL cancels
 #define IDC_RESIZE_INTERNAL         115
 #define IDC_RESIZE_WIDTH_NOW        109
