@@ -96,3 +96,9 @@
 #define IDD_PRINT                   500
 #define IDD_STIPPLE                 700
 #define IDD_CONFIRM_EACH            108
+
+// LETTRA.DLL, the text add-in: its menu "IDR_MENU" and dialog "テキスト貼付け"
+#define IDM_TEXT_FONT               5021
+#define IDM_TEXT_PASTE              5022
+#define IDD_TEXT_PASTE              105
+#define IDC_TEXT_EDIT               1002
