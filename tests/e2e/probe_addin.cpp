@@ -9,6 +9,7 @@
 
 #include "addin/addin_api.h"
 #include "probe_protocol.h"
+#include "text_probe.h"
 
 namespace {
 
@@ -209,6 +210,8 @@ void Answer(HWND frame, const COPYDATASTRUCT *data) {
         if (block->state.answeredBy == 0) FillState(frame, block->state);
     } else if (data->dwData == kQueryTimeBitmap) {
         if (block->bitmapOk == -1) TimeBitmap(block);
+    } else {
+        AnswerTextQuery(frame, block, data->dwData, gProbe.context);
     }
 }
 

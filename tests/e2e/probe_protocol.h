@@ -13,6 +13,8 @@
 enum ProbeQuery : ULONG_PTR {
     kQueryState = 0x0E2E0001,       // fill ProbeBlock::state
     kQueryTimeBitmap = 0x0E2E0002,  // time BitmapFromDib (ordinal 12) on the internal image
+    kQueryTextSetSelection = 0x0E2E0501, // text add-in: slot 5 becomes ProbeBlock::textSelection
+    kQueryTextPicture = 0x0E2E0502,      // text add-in: the internal image into ProbeBlock::textPixels
 };
 
 // Command ids: the probes' own menu items are kProbeItemBase + probe number; the driver's barrier commands
@@ -71,6 +73,19 @@ struct ProbeText {
 };
 enum { kProbeTextSize = 128 };
 
+// The text add-in's scenarios: a selection to set, and the internal image read back whole.
+enum { kTextPixelsMax = 320 * 240 };
+struct ProbeTextPicture {
+    RECT selection;            // kQueryTextSetSelection writes it to slot 5
+    int32_t answered;          // the driver clears it; the probe that answers sets it
+    int32_t width, height;     // of the internal image; 0 without one or when it is larger than the buffer
+    int32_t displayMatches;    // slot 1's bitmap shows exactly the internal image's pixels
+    char textMenu[4][32];      // the items of the "テキスト(&T).." submenu, with their ids
+    int32_t textMenuIds[4];
+    int32_t textMenuCount;     // -1 when there is no such submenu
+    uint32_t pixels[kTextPixelsMax]; // 0xRRGGBB, top row first
+};
+
 struct ProbeBlock {
     ProbeState state;
     int64_t bitmapTicks;        // kQueryTimeBitmap: QueryPerformanceCounter ticks for BitmapFromDib
@@ -81,4 +96,6 @@ struct ProbeBlock {
     int32_t contextSlot6Null;   // 1 when slot 6 held null at the last SetNextProc
     int32_t textCount;
     ProbeText texts[kProbeTextSize];
+    // text add-in (kQueryTextSetSelection, kQueryTextPicture)
+    ProbeTextPicture textPicture;
 };
