@@ -10,6 +10,7 @@ PACKAGES=(
   libjpeg-turbo-progs libjpeg62-turbo-dev
   locales fonts-ipafont-gothic python3 x11-utils
   hyperfine
+  xdotool
 )
 
 missing=()
