@@ -14,26 +14,22 @@ namespace {
 
 const char kSelectRectangle[] = "矩形指定してください";
 
-// The font the fitting loops try, selected into the view's DC; the DC's own font goes back when it ends.
+// The font the fitting loops try, selected into the view's DC; the DC's own font goes back when it ends, before
+// the last font made is deleted.
 class FittingFont {
 public:
-    FittingFont(HDC dc, const char *text, int length) : dc_(dc), text_(text), length_(length) {
-        original_ = static_cast<HFONT>(GetCurrentObject(dc, OBJ_FONT));
-    }
-    ~FittingFont() {
-        SelectObject(dc_, original_);
-        if (created_) DeleteObject(created_);
-    }
+    FittingFont(HDC dc, const char *text, int length)
+        : dc_(dc), text_(text), length_(length), original_(GetCurrentObject(dc, OBJ_FONT)) {}
+    ~FittingFont() { SelectObject(dc_, original_); }
     FittingFont(const FittingFont &) = delete;
     FittingFont &operator=(const FittingFont &) = delete;
 
     // Replaces the font made last with one of `height` (the rest as chosen) and selects it.
     bool Select(int height) {
         SelectObject(dc_, original_);
-        if (created_) DeleteObject(created_);
         LOGFONTA font = gLettra.font;
         font.lfHeight = height;
-        created_ = CreateFontIndirectA(&font);
+        created_.reset(CreateFontIndirectA(&font));
         if (!created_) return false;
         SelectObject(dc_, created_);
         return true;
@@ -54,8 +50,8 @@ private:
     HDC dc_;
     const char *text_;
     int length_;
-    HFONT original_ = nullptr;
-    HFONT created_ = nullptr; // the font the add-in made last
+    HGDIOBJ original_;
+    ScopedFont created_; // the font the add-in made last
 };
 
 const RECT &Selection() { return *static_cast<RECT *>(gLettra.context[kSlotSelection]); }
