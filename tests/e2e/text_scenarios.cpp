@@ -22,8 +22,8 @@ const std::string kWarnText = "矩形指定してください";
 const POINT kRectangleButton{168, 12}, kAxisButton{192, 12};
 
 struct TextPictures {
-    std::string white, wide;
-    uint64_t whiteHash = 0;
+    std::string white, wide, large;
+    uint64_t whiteHash = 0, largeHash = 0;
 };
 TextPictures gText;
 
@@ -365,9 +365,17 @@ void TextPasteRefusals() {
         Command(app, IDM_VIEW_AUTO_REDUCE);
         Command(app, IDM_EDIT_SELECT_ALL);
         ProbeState s = QueryState(app);
-        CHECK(s.scale[0] != 1.0f || s.scale[1] != 1.0f);
+        CHECK(s.scale[0] < 1.0f);
         ExpectRefusal(app);
         CHECK_EQ(QueryState(app).pixelHash, gText.whiteHash);
+    }
+    // And a picture larger than the view, shown reduced.
+    if (OpenWhite(app, gText.large)) {
+        Command(app, IDM_EDIT_SELECT_ALL);
+        ProbeState s = QueryState(app);
+        CHECK(s.scale[0] > 1.0f);
+        ExpectRefusal(app);
+        CHECK_EQ(QueryState(app).pixelHash, gText.largeHash);
     }
     Quit(app);
 }
@@ -466,6 +474,8 @@ const int kTextScenarioCount = sizeof kTextScenarios / sizeof kTextScenarios[0];
 void MakeTextPictures() {
     gText.white = Join(gPaths.dataDir, "text_white.bmp");
     gText.whiteHash = WriteBmp24(gText.white, 300, 120, [](int, int) { return kWhite; });
+    gText.large = Join(gPaths.dataDir, "text_large.bmp");
+    gText.largeHash = WriteBmp24(gText.large, 1600, 400, [](int, int) { return kWhite; });
     gText.wide = Join(gPaths.dataDir, "text_wide.bmp");
     WriteBmp24(gText.wide, 100, 40, [](int x, int) { return x < 50 ? kWhite : 0xE0E0E0u; });
 }
