@@ -82,6 +82,7 @@ struct ProbeTextPicture {
     int32_t displayMatches;    // slot 1's bitmap shows exactly the internal image's pixels
     char textMenu[4][32];      // the items of the "テキスト(&T).." submenu, with their ids
     int32_t textMenuIds[4];
+    int32_t textMenuStates[4]; // GetMenuState by position
     int32_t textMenuCount;     // -1 when there is no such submenu
     uint32_t pixels[kTextPixelsMax]; // 0xRRGGBB, top row first
 };

@@ -66,6 +66,7 @@ void ListTextMenu(HWND frame, ProbeTextPicture &t) {
             for (int n = 0; n < t.textMenuCount && n < 4; ++n) {
                 GetMenuStringA(text, n, t.textMenu[n], sizeof t.textMenu[n], MF_BYPOSITION);
                 t.textMenuIds[n] = (int32_t)GetMenuItemID(text, n);
+                t.textMenuStates[n] = (int32_t)GetMenuState(text, n, MF_BYPOSITION);
             }
         }
     }

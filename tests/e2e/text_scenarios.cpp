@@ -324,6 +324,8 @@ void TextMenuAndPaste() {
         CHECK_EQ(menu.textMenuIds[0], IDM_TEXT_FONT);
         CHECK_EQ(std::string(menu.textMenu[1]), std::string("テキスト貼付け(&T)"));
         CHECK_EQ(menu.textMenuIds[1], IDM_TEXT_PASTE);
+        CHECK_EQ(menu.textMenuStates[0] & (MF_GRAYED | MF_DISABLED), 0);
+        CHECK_EQ(menu.textMenuStates[1] & (MF_GRAYED | MF_DISABLED), 0);
     }
     if (OpenWhite(app, gText.white)) {
         FontChoice font = ChooseFontInDialog(app, kJapaneseFaces, 20, true, "text_font_dialog");
