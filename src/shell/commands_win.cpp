@@ -7,6 +7,7 @@
 #include "platform/host.h"
 #include "platform/host_win.h"
 #include "platform/scoped_win.h"
+#include "print/print_win.h"
 #include "shell/erase_command_win.h"
 #include "shell/file_commands_win.h"
 #include "shell/frame_config.h"
@@ -196,6 +197,7 @@ bool OnFrameCommand(HWND frame, int id) {
     case IDM_FILE_SAVE: SaveCommand(frame, false); break;
     case IDM_FILE_SAVE_COMPRESSED: SaveCommand(frame, true); break;
     case IDM_EDIT_ERASE: EraseCommand(frame); break;
+    case IDM_FILE_PRINT: PrintCommand(frame); break;
     case IDM_EDIT_UNDO: RestoreUndo(); break;
     case IDM_ROTATE_RIGHT:
     case IDM_ROTATE_LEFT:

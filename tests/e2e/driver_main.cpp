@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "driver_support.h"
+#include "print_scenarios.h"
 #include "safety_scenarios.h"
 #include "text_scenarios.h"
 
@@ -783,6 +784,7 @@ int main(int argc, char **argv) {
     int passed = 0, failed = 0, skipped = 0;
     std::vector<Entry> all(std::begin(kScenarios), std::end(kScenarios));
     for (int i = 0; i < kSafetyScenarioCount; ++i) all.push_back(Entry{kSafetyScenarios[i].name, kSafetyScenarios[i].run});
+    for (int i = 0; i < kPrintScenarioCount; ++i) all.push_back(Entry{kPrintScenarios[i].name, kPrintScenarios[i].run});
     for (int i = 0; i < kTextScenarioCount; ++i) all.push_back(Entry{kTextScenarios[i].name, kTextScenarios[i].run});
     for (const Entry &e : all) {
         if (filter && !strstr(e.name, filter)) continue;

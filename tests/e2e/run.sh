@@ -28,6 +28,14 @@ for f in "$exe" "$driver" "$probe" "$notaddin" "$lettra"; do
   [ -f "$f" ] || give_up "missing $f (build win64 first)"
 done
 
+# A private CUPS with a cups-pdf queue as its default, up before any Wine process of this prefix starts: Wine
+# takes its printers from CUPS at each process start (and forgets them when CUPS is unreachable then).
+export CUPS_SERVER=$ROOT/build/cups/cups.sock ORBEN_E2E_CUPS=$ROOT/tools/cups.sh ORBEN_E2E_PDF_DIR=$ROOT/build/cups/pdf
+export ORBEN_E2E_UNIX_SCRATCH=$OUT/unix
+rm -rf "$OUT/unix" && mkdir -p "$OUT/unix"
+if ! cups_why=$(bash tools/cups.sh start); then export ORBEN_E2E_PRINT_SKIP="no CUPS: $cups_why"; fi
+trap 'bash tools/cups.sh stop' EXIT
+
 bash tools/wineprefix.sh "$WINEPREFIX" || give_up "no Wine prefix"
 
 # The program's folder holds ORBEN.EXE and the add-ins; the data folder is the program's current folder and
