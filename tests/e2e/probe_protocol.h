@@ -91,6 +91,8 @@ struct ProbeTools {
     POINT points[kProbePixelPoints];
     uint32_t pixels[kProbePixelPoints]; // 0xRRGGBB on the view at each point
     POINT scroll;                // the view's scroll positions
+};
+
 // The text add-in's scenarios: a selection to set, and the internal image read back whole.
 enum { kTextPixelsMax = 320 * 240 };
 struct ProbeTextPicture {
