@@ -103,6 +103,12 @@
 #define IDC_PRINT_LEFT              504
 #define IDC_PRINT_TOP               505
 
+// LETTRA.DLL, the text add-in: its menu "IDR_MENU" and dialog "テキスト貼付け"
+#define IDM_TEXT_FONT               5021
+#define IDM_TEXT_PASTE              5022
+#define IDD_TEXT_PASTE              105
+#define IDC_TEXT_EDIT               1002
+
 // Dialog "拡大縮小" (IDD_RESIZE): button IDOK scales the display image, IDCANCEL cancels
 #define IDC_RESIZE_INTERNAL         115
 #define IDC_RESIZE_WIDTH_NOW        109

@@ -12,6 +12,7 @@
 #include "print_scenarios.h"
 #include "safety_scenarios.h"
 #include "tools_scenarios.h"
+#include "text_scenarios.h"
 #include "dialogs_scenarios.h"
 
 namespace {
@@ -781,6 +782,7 @@ int main(int argc, char **argv) {
     MakePictures();
     MakeSafetyPictures();
     MakeToolsPictures();
+    MakeTextPictures();
     MakeDialogsPictures();
 
     int passed = 0, failed = 0, skipped = 0;
@@ -788,6 +790,7 @@ int main(int argc, char **argv) {
     for (int i = 0; i < kSafetyScenarioCount; ++i) all.push_back(Entry{kSafetyScenarios[i].name, kSafetyScenarios[i].run});
     for (int i = 0; i < kPrintScenarioCount; ++i) all.push_back(Entry{kPrintScenarios[i].name, kPrintScenarios[i].run});
     for (int i = 0; i < kToolsScenarioCount; ++i) all.push_back(Entry{kToolsScenarios[i].name, kToolsScenarios[i].run});
+    for (int i = 0; i < kTextScenarioCount; ++i) all.push_back(Entry{kTextScenarios[i].name, kTextScenarios[i].run});
     for (int i = 0; i < kDialogsScenarioCount; ++i) all.push_back(Entry{kDialogsScenarios[i].name, kDialogsScenarios[i].run});
     for (const Entry &e : all) {
         if (filter && !strstr(e.name, filter)) continue;

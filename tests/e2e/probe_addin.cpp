@@ -10,6 +10,7 @@
 #include "addin/addin_api.h"
 #include "probe_dialogs.h"
 #include "probe_protocol.h"
+#include "text_probe.h"
 
 namespace {
 
@@ -285,6 +286,8 @@ void Answer(HWND frame, const COPYDATASTRUCT *data) {
     } else if (data->dwData == kQueryDisplayHash) {
         if (!block->display.answered && gProbe.context)
             HashDisplayImage(*static_cast<HBITMAP *>(gProbe.context[kSlotDisplayImage]), &block->display);
+    } else {
+        AnswerTextQuery(frame, block, data->dwData, gProbe.context);
     }
 }
 

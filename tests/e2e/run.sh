@@ -23,7 +23,8 @@ exe=$BUILD/dist/ORBEN.EXE
 driver=$BUILD/tests/e2e/orben_e2e.exe
 probe=$BUILD/tests/e2e/E2EPROBE1.DLL
 notaddin=$BUILD/tests/e2e/E2ENOTAD.DLL
-for f in "$exe" "$driver" "$probe" "$notaddin"; do
+lettra=$BUILD/dist/LETTRA.DLL
+for f in "$exe" "$driver" "$probe" "$notaddin" "$lettra"; do
   [ -f "$f" ] || give_up "missing $f (build win64 first)"
 done
 
@@ -46,6 +47,7 @@ rm -f "$OUT"/*.png "$OUT"/*.txt
 cp "$exe" "$base/program/ORBEN.EXE"
 for n in 1 2 3; do cp "$probe" "$base/program/E2EPROBE$n.DLL"; done
 cp "$notaddin" "$base/program/E2ENOTAD.DLL"
+cp "$lettra" "$base/program/LETTRA.DLL"
 # The dialog timings compare with orbentool on the same file, under Wine as well.
 [ -f "$BUILD/src/cli/orbentool.exe" ] && cp "$BUILD/src/cli/orbentool.exe" "$base/program/orbentool.exe"
 cp "$probe" "$base/data/E2EPLANT.DLL"
