@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "adjust/sheet_win.h"
 #include "image/document_win.h"
 #include "platform/host.h"
 #include "platform/host_win.h"
@@ -197,6 +198,7 @@ bool OnFrameCommand(HWND frame, int id) {
     case IDM_FILE_SAVE_COMPRESSED: SaveCommand(frame, true); break;
     case IDM_EDIT_ERASE: EraseCommand(frame); break;
     case IDM_EDIT_UNDO: RestoreUndo(); break;
+    case IDM_ADJUST_SHEET: AdjustSheetCommand(frame); break;
     case IDM_ROTATE_RIGHT:
     case IDM_ROTATE_LEFT:
         if (!QuarterTurnCommand(id == IDM_ROTATE_RIGHT ? 0 : 1)) return false;

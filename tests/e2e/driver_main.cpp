@@ -10,6 +10,7 @@
 
 #include "driver_support.h"
 #include "safety_scenarios.h"
+#include "sheet_scenarios.h"
 
 namespace {
 
@@ -787,10 +788,12 @@ int main(int argc, char **argv) {
     Probe();
     MakePictures();
     MakeSafetyPictures();
+    MakeSheetPictures();
 
     int passed = 0, failed = 0, skipped = 0;
     std::vector<Entry> all(std::begin(kScenarios), std::end(kScenarios));
     for (int i = 0; i < kSafetyScenarioCount; ++i) all.push_back(Entry{kSafetyScenarios[i].name, kSafetyScenarios[i].run});
+    for (int i = 0; i < kSheetScenarioCount; ++i) all.push_back(Entry{kSheetScenarios[i].name, kSheetScenarios[i].run});
     for (const Entry &e : all) {
         if (filter && !strstr(e.name, filter)) continue;
         Scenario scenario{e.name, {}};
