@@ -72,7 +72,6 @@ public:
 private:
     std::optional<ProgressScope> scope_;
     int64_t height_;
-    int64_t lastStep_ = 0;
 };
 
 // Caption texts of the filter runs.

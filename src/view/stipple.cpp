@@ -12,6 +12,7 @@
 #endif
 
 #include "platform/host.h"
+#include "platform/progress.h"
 
 const PaletteEntryRgb kStippleColours16[16] = {
     {128, 128, 128, 0}, {192, 192, 192, 0}, {255, 255, 255, 0}, {0, 0, 0, 0},     {0, 0, 128, 0},   {0, 0, 255, 0},
@@ -415,29 +416,16 @@ PackedDib StipplePicture(PackedDib source, const StipplePalette &palette) {
     memcpy(dst.get(), &header, sizeof header);
 
     BusyCursor(true);
-    const bool bar = IsStatusBarShown();
-    if (bar) BeginProgress();
     const int height = header.biHeight;
     const size_t stride = Stride24(header.biWidth);
     WideRows wide(header.biWidth);
-    int shown = 0;
-    for (int i = 0; i < height; ++i) {
-        const int step = (int)(20 * (int64_t)i / height);
-        if (step > shown) {
-            shown = step;
-            const int percent = (int)(100 * (int64_t)i / height);
-            if (bar) {
-                SetProgress(percent);
-            } else {
-                char text[32];
-                snprintf(text, sizeof text, "点描 %d%%", percent);
-                ShowStatusText(0, text);
-            }
+    {
+        ProgressScope progress("点描 %d%%", {ProgressRule::kStepPercent, TitleAfter::kAlways});
+        for (int i = 0; i < height; ++i) {
+            progress.BeforeRow(i, height);
+            StippleRowWith(i, src.get(), dst.get(), stride, palette, wide ? &wide : nullptr);
         }
-        StippleRowWith(i, src.get(), dst.get(), stride, palette, wide ? &wide : nullptr);
     }
-    if (bar) EndProgress();
-    RestoreScaleTitle();
     BusyCursor(false);
     return result;
 }
