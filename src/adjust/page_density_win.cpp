@@ -34,14 +34,15 @@ bool ReadTone(HWND page) {
     return inRange;
 }
 
-HGLOBAL FilterTone(HWND, HGLOBAL target, bool) {
+// A bar that appears for a few milliseconds around a preview only flickers: previews show none.
+HGLOBAL FilterTone(HWND, HGLOBAL target, bool apply) {
     ToneSettings s;
     s.densityRed = gPictureSettings.densityRed;
     s.densityGreen = gPictureSettings.densityGreen;
     s.densityBlue = gPictureSettings.densityBlue;
     s.contrast = gPictureSettings.contrast;
     s.channels = gSheet.channels;
-    return ToneRun(target, s) ? target : nullptr;
+    return ToneRun(target, s, apply) ? target : nullptr;
 }
 
 void ShowTone(HWND page) {

@@ -207,6 +207,17 @@ void OnMouseMove(HWND page, int x, int y) {
     }
 }
 
+// Keeps the dialog's class cursor from flickering over the cursors the mouse moves choose.
+bool OnSetCursor(HWND page) {
+    POINT at;
+    GetCursorPos(&at);
+    ScreenToClient(page, &at);
+    if (InSquareInterior(at.x, at.y) && gSheet.preview) SetCursor(gShell.handCursor);
+    else if (InPanel(at.x, at.y)) SetCursor(gShell.c7Cursor);
+    else return false;
+    return true;
+}
+
 void OnLButtonUp(const PageOps &ops, HWND page, int x, int y) {
     if (gSheet.dragging) {
         ReleaseCapture();
@@ -403,6 +414,10 @@ INT_PTR SheetPageMessage(const PageOps &ops, HWND page, UINT message, WPARAM wPa
     case WM_LBUTTONDOWN: OnLButtonDown(ops, page, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return TRUE;
     case WM_MOUSEMOVE: OnMouseMove(page, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return TRUE;
     case WM_LBUTTONUP: OnLButtonUp(ops, page, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return TRUE;
+    case WM_SETCURSOR:
+        if ((HWND)wParam != page || LOWORD(lParam) != HTCLIENT || !OnSetCursor(page)) return FALSE;
+        SetWindowLongPtrA(page, DWLP_MSGRESULT, TRUE);
+        return TRUE;
     default: return FALSE;
     }
 }

@@ -38,6 +38,8 @@ rm -f "$OUT"/*.png "$OUT"/*.txt
 cp "$exe" "$base/program/ORBEN.EXE"
 for n in 1 2 3; do cp "$probe" "$base/program/E2EPROBE$n.DLL"; done
 cp "$notaddin" "$base/program/E2ENOTAD.DLL"
+# The sheet's scenarios compare Apply with the command-line tool on the same file.
+cp "$BUILD/src/cli/orbentool.exe" "$base/program/orbentool.exe" 2>/dev/null || true
 cp "$probe" "$base/data/E2EPLANT.DLL"
 
 jpeg=$ROOT/../shared/testdata/jpeg/libjpeg-turbo/testorig.jpg

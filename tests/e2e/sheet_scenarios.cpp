@@ -42,7 +42,7 @@ struct SheetPicture {
     int w = 0, h = 0;
     PixelFn pixel;
 };
-SheetPicture gTexture, gCoords, gTones, gTiny;
+SheetPicture gTexture, gCoords, gTones, gTiny, gRow;
 
 // Flat patches with faint noise between busy ones, so thresholds and edges all have something to do.
 uint32_t TexturePixel(int x, int y) {
@@ -218,7 +218,9 @@ bool IsChecked(HWND page, int id) { return SendMessageA(GetDlgItem(page, id), BM
 std::string TakeBox(App &app, const SheetWindows &s, DWORD ms = 5000) {
     HWND box = WaitDialog(app, ms, s.sheet);
     if (!box) return "";
-    const std::string text = DialogMessage(box);
+    std::string text;
+    for (char c : DialogMessage(box))
+        if (c != '\r') text += c;
     PressOk(box);
     WaitGone(box, 5000);
     Sync(app);
@@ -320,6 +322,7 @@ struct PageCase {
     const char *name;
     std::function<void(App &, HWND)> set; // types the parameters into the page
     CoreFilter filter;
+    const char *tool;    // the orbentool command with the same parameters: "COMMAND|OPTIONS"
 };
 
 Dib InPlace(Dib d, const std::function<void(PackedDib)> &f) {
@@ -350,7 +353,7 @@ std::vector<PageCase> PageCases() {
                              s.smoothing.jpeg = true;
                              NoiseRun(p, s, false);
                          });
-                     }});
+                     }, "noise|--threshold 60 --jpeg"});
     cases.push_back({1, "noise2 minimum variance",
                      [](App &app, HWND page) { PressButton(app, page, IDC_NOISE_MIN_VARIANCE); },
                      [](Dib d) {
@@ -359,7 +362,7 @@ std::vector<PageCase> PageCases() {
                              s.kind = kNoiseMinVariance;
                              NoiseRun(p, s, false);
                          });
-                     }});
+                     }, "minvar|"});
     cases.push_back({1, "noise2 median", [](App &app, HWND page) { PressButton(app, page, IDC_NOISE_MEDIAN); },
                      [](Dib d) {
                          return InPlace(std::move(d), [](PackedDib p) {
@@ -367,9 +370,9 @@ std::vector<PageCase> PageCases() {
                              s.kind = kNoiseMedian;
                              NoiseRun(p, s, false);
                          });
-                     }});
+                     }, "median|"});
     cases.push_back({2, "saturation", [](App &app, HWND page) { Type(app, page, IDC_SATURATION, "-40"); },
-                     [](Dib d) { return InPlace(std::move(d), [](PackedDib p) { SaturationRun(p, -40, false); }); }});
+                     [](Dib d) { return InPlace(std::move(d), [](PackedDib p) { SaturationRun(p, -40, false); }); }, "saturation|--value -40"});
     cases.push_back({3, "density",
                      [](App &app, HWND page) {
                          Type(app, page, IDC_DENSITY_RED, "30");
@@ -377,15 +380,15 @@ std::vector<PageCase> PageCases() {
                          Type(app, page, IDC_DENSITY_BLUE, "65");
                          Type(app, page, IDC_CONTRAST, "40");
                      },
-                     [](Dib d) { return InPlace(std::move(d), [](PackedDib p) { ToneRun(p, Tone(30, -20, 65, 40)); }); }});
+                     [](Dib d) { return InPlace(std::move(d), [](PackedDib p) { ToneRun(p, Tone(30, -20, 65, 40)); }); }, "tone|--density 30,-20,65 --contrast 40"});
     cases.push_back({4, "edges", [](App &app, HWND page) { PressButton(app, page, IDC_OTHER_EDGES); },
-                     [](Dib d) { return Dib(EdgeMap(d.get(), false)); }});
+                     [](Dib d) { return Dib(EdgeMap(d.get(), false)); }, "edges|"});
     cases.push_back({4, "sharpen strong",
                      [](App &app, HWND page) {
                          PressButton(app, page, IDC_OTHER_SHARPEN);
                          PressButton(app, page, IDC_OTHER_STRONG);
                      },
-                     [](Dib d) { return Dib(Sharpen(d.get(), true, false)); }});
+                     [](Dib d) { return Dib(Sharpen(d.get(), true, false)); }, "sharpen|--strong"});
     return cases;
 }
 
@@ -394,6 +397,53 @@ void GrayUndo(App &app, SheetWindows &s) {
     PressButton(app, s.sheet, IDC_APPLY_BUTTON);
     PressButton(app, s.page, IDC_SHEET_UNDO);
     CHECK(Grayed(QueryState(app), IDM_EDIT_UNDO));
+}
+
+// Runs the Windows build of orbentool from the program's folder on IN, writing OUT; the elapsed milliseconds, or
+// -1 when it could not run or failed.
+double RunTool(const char *tool, const std::string &in, const std::string &out) {
+    const std::string spec(tool);
+    const size_t bar = spec.find('|');
+    const std::string exe = Join(gPaths.programDir, "orbentool.exe");
+    std::string line = "\"" + exe + "\" " + spec.substr(0, bar) + " \"" + in + "\" \"" + out + "\" " +
+                       spec.substr(bar + 1) + " -q";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    LARGE_INTEGER t0, t1;
+    QueryPerformanceCounter(&t0);
+    if (!CreateProcessA(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        Fail(__FILE__, __LINE__, "cannot run " + line);
+        return -1;
+    }
+    WaitForSingleObject(pi.hProcess, 120000);
+    QueryPerformanceCounter(&t1);
+    DWORD code = 1;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    if (code != 0) Fail(__FILE__, __LINE__, line + " ended with " + std::to_string(code));
+    return code == 0 ? Milliseconds(t1.QuadPart - t0.QuadPart) : -1;
+}
+
+// The probe's hash of the pixels of a 24-bit BMP file.
+uint64_t FileHash(const std::string &path) {
+    FILE *f = std::fopen(path.c_str(), "rb");
+    if (!f) return 0;
+    std::vector<unsigned char> b;
+    unsigned char chunk[65536];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) b.insert(b.end(), chunk, chunk + n);
+    std::fclose(f);
+    auto le = [&](size_t at) { return at + 4 <= b.size() ? (uint32_t)b[at] | b[at + 1] << 8 | b[at + 2] << 16 | (uint32_t)b[at + 3] << 24 : 0u; };
+    const uint32_t offset = le(10);
+    const int w = (int)le(18), h = (int)le(22);
+    const size_t stride = ((size_t)w * 3 + 3) & ~(size_t)3;
+    if (w <= 0 || h <= 0 || offset + stride * h > b.size()) return 0;
+    uint64_t hash = 1469598103934665603ull;
+    for (int row = 0; row < h; ++row)
+        for (size_t i = 0; i < (size_t)w * 3; ++i) hash = (hash ^ b[offset + stride * row + i]) * 1099511628211ull;
+    return hash;
 }
 
 // ---- scenarios ----
@@ -424,7 +474,6 @@ void PagesPreviewAndApply() {
     CHECK_EQ(QueryState(app).pixelHash, original);
     CHECK(!Grayed(QueryState(app), IDM_EDIT_UNDO));
 
-    Dib whole = MakeDib(gTexture);
     bool menuUndo = false;
     for (const PageCase &c : PageCases()) {
         gScenario->name = std::string("sheet_pages_preview_apply/") + c.name;
@@ -435,8 +484,9 @@ void PagesPreviewAndApply() {
         Pixels want = PixelsOf(c.filter(Region(gTexture, 0, 0, size)).get());
         Differences(ReadPreview(app, s, want.w, want.h), want, "preview");
         PressButton(app, s.sheet, IDC_APPLY_BUTTON);
-        Dib copy(CopyDibRect(whole.get(), 0, 0, gTexture.w, gTexture.h));
-        CHECK_EQ(QueryState(app).pixelHash, HashOf(c.filter(std::move(copy)).get()));
+        const std::string out = Join(gPaths.outDir, "sheet-tool.bmp");
+        RunTool(c.tool, gTexture.path, out);
+        CHECK_EQ(QueryState(app).pixelHash, FileHash(out));
         if (!menuUndo) PressButton(app, s.page, IDC_SHEET_UNDO);
         else Command(app, IDM_EDIT_UNDO);
         menuUndo = !menuUndo;
@@ -795,6 +845,83 @@ void RandomClicks() {
     CHECK_EQ(Quit(app), 0);
 }
 
+// An apply run whose copy rows cannot be had follows the shortage chain (display image, then the undo copy with
+// its message, then "グローバルメモリが足りません") and changes nothing. A one-row picture makes the filter's two
+// saved rows the largest allocation of the run.
+void ApplyShortage() {
+    WriteIni(Ini());
+    App app;
+    SetEnvironmentVariableA("ORBEN_TEST_FAIL_ALLOC", "10000,3");
+    const bool launched = Launch(app);
+    SetEnvironmentVariableA("ORBEN_TEST_FAIL_ALLOC", nullptr);
+    if (!launched || !OpenPicture(app, gRow)) return Quit(app), void();
+    const uint64_t original = QueryState(app).pixelHash;
+    SheetWindows s;
+    if (!OpenSheet(app, s)) return Quit(app), void();
+    Type(app, s.page, IDC_NOISE_THRESHOLD, "200");
+    PostMessageA(GetDlgItem(s.sheet, IDC_APPLY_BUTTON), BM_CLICK, 0, 0);
+    CHECK_EQ(TakeBox(app, s), std::string("グローバルメモリが足りないので\nUnDoバッファを開放します"));
+    CHECK_EQ(TakeBox(app, s), std::string("グローバルメモリが足りません"));
+    const ProbeState &st = QueryState(app);
+    CHECK_EQ(st.pixelHash, original);
+    CHECK(Grayed(st, IDM_EDIT_UNDO));
+    CHECK_EQ((int)st.displayWidth, gRow.w);
+    PressCancel(s.sheet);
+    WaitGone(s.sheet, 5000);
+    CHECK_EQ(Quit(app), 0);
+}
+
+double Since(LARGE_INTEGER t0) {
+    LARGE_INTEGER t1;
+    QueryPerformanceCounter(&t1);
+    return Milliseconds(t1.QuadPart - t0.QuadPart);
+}
+
+// Figures, not checks: opening the sheet, a preview run and an apply run (with its preview run and the display
+// rebuild) of every page on a 4000 x 3000 picture. Written to sheet-timings.txt and the log.
+void Timings() {
+    WriteIni(Ini());
+    App app;
+    const std::string big = Join(gPaths.dataDir, "big.bmp");
+    if (!Launch(app)) return;
+    if (!OpenPath(app, big) || !WaitOpenDone(app, 60000)) return Quit(app), void();
+    Sync(app, 60000);
+    std::vector<std::string> lines;
+    char line[160];
+    LARGE_INTEGER t0;
+    QueryPerformanceCounter(&t0);
+    SheetWindows s;
+    if (!OpenSheet(app, s)) return Quit(app), void();
+    snprintf(line, sizeof line, "sheet: open %.1f ms", Since(t0));
+    lines.push_back(line);
+    for (const PageCase &c : PageCases()) {
+        SelectPage(app, s, c.tab);
+        c.set(app, s.page);
+        QueryPerformanceCounter(&t0);
+        PressButton(app, s.page, IDC_SHEET_PREVIEW);
+        const double preview = Since(t0);
+        QueryPerformanceCounter(&t0);
+        PostMessageA(GetDlgItem(s.sheet, IDC_APPLY_BUTTON), BM_CLICK, 0, 0);
+        Sync(app, 120000);
+        const double apply = Since(t0);
+        const double tool = RunTool(c.tool, big, Join(gPaths.outDir, "sheet-tool.bmp"));
+        snprintf(line, sizeof line, "sheet: %-24s preview %6.1f ms, apply %7.1f ms, orbentool %7.1f ms (%.2f x)",
+                 c.name, preview, apply, tool, tool > 0 ? apply / tool : 0.0);
+        lines.push_back(line);
+        PressButton(app, s.page, IDC_SHEET_UNDO);
+        Sync(app, 60000);
+    }
+    PressCancel(s.sheet);
+    WaitGone(s.sheet, 10000);
+    FILE *f = std::fopen(Join(gPaths.outDir, "sheet-timings.txt").c_str(), "w");
+    for (const std::string &l : lines) {
+        std::printf("%s\n", l.c_str());
+        if (f) std::fprintf(f, "%s\n", l.c_str());
+    }
+    if (f) std::fclose(f);
+    Quit(app, 30000);
+}
+
 } // namespace
 
 void MakeSheetPictures() {
@@ -805,7 +932,8 @@ void MakeSheetPictures() {
                   return 0x010101u * (x >= 32 ? 128u : y < 24 ? 64u : 192u);
               }};
     gTiny = {Join(d, "sheet-tiny.bmp"), 6, 5, CoordPixel};
-    for (const SheetPicture *p : {&gTexture, &gCoords, &gTones, &gTiny}) WriteBmp24(p->path, p->w, p->h, p->pixel);
+    gRow = {Join(d, "sheet-row.bmp"), 3000, 1, TexturePixel};
+    for (const SheetPicture *p : {&gTexture, &gCoords, &gTones, &gTiny, &gRow}) WriteBmp24(p->path, p->w, p->h, p->pixel);
 }
 
 const SheetScenario kSheetScenarios[] = {
@@ -814,6 +942,8 @@ const SheetScenario kSheetScenarios[] = {
     {"sheet_level_popup", LevelPopup},
     {"sheet_zoom_drag_reopen", ZoomDragReopen},
     {"sheet_fingertip", FingertipStrokes},
+    {"sheet_apply_shortage", ApplyShortage},
     {"sheet_random_clicks", RandomClicks},
+    {"sheet_timings", Timings},
 };
 const int kSheetScenarioCount = sizeof kSheetScenarios / sizeof kSheetScenarios[0];
