@@ -585,6 +585,17 @@ void LevelPopup() {
         else LevelStretch(d.get(), {255, 255, 255}, l, kLevelPopup);
         return d;
     };
+    // The panel: black, with one-pixel columns per channel that mix by inverting (every byte 0 or 255).
+    Pixels panel = ReadScreen(app, s.page, s.panel.left, s.panel.top, s.panel.right - s.panel.left,
+                              s.panel.bottom - s.panel.top);
+    int lit = 0, mixed = 0;
+    for (uint32_t c : panel.c) {
+        if (c != 0) ++lit;
+        for (int shift : {0, 8, 16})
+            if (((c >> shift) & 255) != 0 && ((c >> shift) & 255) != 255) ++mixed;
+    }
+    CHECK(lit > 0);
+    CHECK_EQ(mixed, 0);
     // Preview screen: only the preview changes.
     PressButton(app, s.page, IDC_SHEET_TARGET_PREVIEW);
     GrayUndo(app, s);
@@ -780,6 +791,22 @@ void FingertipStrokes() {
     SelectPage(app, s, 0);
     PressButton(app, s.page, IDC_NOISE_FINGERTIP);
     CHECK_EQ(QueryState(app).pixelHash, afterMerge);
+    PressCancel(s.sheet);
+    WaitGone(s.sheet, 5000);
+
+    // With the status bar hidden the apply runs count their rows in the frame caption.
+    Command(app, IDM_VIEW_HIDE_STATUS);
+    if (!OpenSheet(app, s)) return Quit(app), void();
+    int from = TextCount();
+    PressButton(app, s.sheet, IDC_APPLY_BUTTON);
+    std::vector<std::string> texts = TextsSince(from);
+    CHECK(std::find(texts.begin(), texts.end(), "caption:ﾉｲｽﾞ補正 50%") != texts.end());
+    SelectPage(app, s, 2);
+    Type(app, s.page, IDC_SATURATION, "20");
+    from = TextCount();
+    PressButton(app, s.sheet, IDC_APPLY_BUTTON);
+    texts = TextsSince(from);
+    CHECK(std::find(texts.begin(), texts.end(), "caption:彩度補正 95%") != texts.end());
     PressCancel(s.sheet);
     WaitGone(s.sheet, 5000);
     Quit(app);
