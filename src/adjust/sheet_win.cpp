@@ -232,10 +232,9 @@ void OnLButtonUp(const PageOps &ops, HWND page, int x, int y) {
         }
         RunPage(ops, page, false);
     }
-    if (gSheet.stroking) {
-        ReleaseCapture();
-        gSheet.stroking = false;
-    }
+    gSheet.stroking = false;
+    // A click with "指先処理" on over a reduced preview captured the mouse without starting anything.
+    if (GetCapture() == page) ReleaseCapture();
 }
 
 // ---- commands ----
