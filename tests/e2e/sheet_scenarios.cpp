@@ -402,11 +402,11 @@ void GrayUndo(App &app, SheetWindows &s) {
 // Runs the Windows build of orbentool from the program's folder on IN, writing OUT; the elapsed milliseconds, or
 // -1 when it could not run or failed.
 double RunTool(const char *tool, const std::string &in, const std::string &out) {
-    const std::string spec(tool);
-    const size_t bar = spec.find('|');
+    const std::string command(tool);
+    const size_t bar = command.find('|');
     const std::string exe = Join(gPaths.programDir, "orbentool.exe");
-    std::string line = "\"" + exe + "\" " + spec.substr(0, bar) + " \"" + in + "\" \"" + out + "\" " +
-                       spec.substr(bar + 1) + " -q";
+    std::string line = "\"" + exe + "\" " + command.substr(0, bar) + " \"" + in + "\" \"" + out + "\" " +
+                       command.substr(bar + 1) + " -q";
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
@@ -563,6 +563,16 @@ void OkCancelQuirks() {
     Quit(app);
 }
 
+// The histogram average of a picture with its own counts.
+Dib Averaged(Dib picture) {
+    ColourStats stats{};
+    {
+        BlockLockGuard lock(picture.get());
+        CollectColourStats(lock.get(), kHistSetOther, &stats);
+    }
+    return Dib(HistogramAverage(picture.get(), stats.raw[kHistSetOther]));
+}
+
 // The level popup from the histogram panel: level 1 at its left edge and 254 at its right edge, on the preview
 // and on the real picture (which takes an undo copy); the histogram average of the real picture.
 void LevelPopup() {
@@ -621,6 +631,11 @@ void LevelPopup() {
     popup(s.panel.right, 1);
     want = PixelsOf(stretched(Region(gTexture, 0, 0, size), 1, 254).get());
     Differences(ReadPreview(app, s, want.w, want.h), want, "preview shadow at level 254");
+    // The preview's average uses the preview's own counts.
+    PressButton(app, s.page, IDC_SHEET_PREVIEW);
+    popup(s.panel.left + 10, 2);
+    want = PixelsOf(Averaged(Region(gTexture, 0, 0, size)).get());
+    Differences(ReadPreview(app, s, want.w, want.h), want, "preview histogram average");
     CHECK_EQ(QueryState(app).pixelHash, original);
     CHECK(Grayed(QueryState(app), IDM_EDIT_UNDO));
     // Real screen: the picture, with an undo copy, and the preview remade from it.
@@ -637,13 +652,7 @@ void LevelPopup() {
     CHECK_EQ(QueryState(app).pixelHash, HashOf(whole.get()));
     // Histogram average of the real picture with its own counts.
     popup(s.panel.left + 10, 2);
-    ColourStats stats{};
-    {
-        BlockLockGuard lock(whole.get());
-        CollectColourStats(lock.get(), kHistSetInternal, &stats);
-    }
-    Dib averaged(HistogramAverage(whole.get(), stats.raw[kHistSetInternal]));
-    CHECK_EQ(QueryState(app).pixelHash, HashOf(averaged.get()));
+    CHECK_EQ(QueryState(app).pixelHash, HashOf(Averaged(std::move(whole)).get()));
     PressCancel(s.sheet);
     WaitGone(s.sheet, 5000);
     Quit(app);
