@@ -145,3 +145,9 @@
 #define IDC_OTHER_SHARPEN           1059
 #define IDC_OTHER_STRONG            1060
 #define IDC_OTHER_NONE              1058
+
+// Dialog 500 "印刷": the millimetre values of the print rectangle
+#define IDC_PRINT_WIDTH             501
+#define IDC_PRINT_HEIGHT            502
+#define IDC_PRINT_LEFT              504
+#define IDC_PRINT_TOP               505
