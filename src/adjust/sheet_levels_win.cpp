@@ -33,7 +33,7 @@ void ApplyLevel(HGLOBAL *picture, int id, int set) {
 
 } // namespace
 
-void LevelCommand(HWND page, int id) {
+void PageLevelCommand(HWND page, int id) {
     if (gSheet.levelTarget == 1) {
         if (!gSheet.preview) return;
         // The preview's own counts: the last picture other than the internal image that was shown.

@@ -4,4 +4,4 @@
 #include <windows.h>
 
 // Command 1014 "hilight", 1015 "shadow" or 1016 "averager" on the target the level target names now.
-void LevelCommand(HWND page, int id);
+void PageLevelCommand(HWND page, int id);

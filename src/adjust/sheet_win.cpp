@@ -272,7 +272,7 @@ bool OnSharedCommand(const PageOps &ops, HWND page, int id, int code) {
         return true;
     case IDM_PAGE_HIGHLIGHT:
     case IDM_PAGE_SHADOW:
-    case IDM_PAGE_AVERAGE: LevelCommand(page, id); return true;
+    case IDM_PAGE_AVERAGE: PageLevelCommand(page, id); return true;
     default: return false;
     }
 }

@@ -172,6 +172,9 @@ std::string EditText(HWND edit) {
 HWND CurrentPage(HWND sheet) { return (HWND)SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0); }
 
 bool OpenSheet(App &app, SheetWindows &s) {
+    // The real pointer left over the histogram panel would draw its guide line and hold the mouse capture, which
+    // the buttons pressed here need.
+    SetCursorPos(0, 0);
     PostMessageA(app.frame, WM_COMMAND, IDM_ADJUST_SHEET, 0);
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < 10000) {
