@@ -151,3 +151,9 @@
 #define IDC_PRINT_HEIGHT            502
 #define IDC_PRINT_LEFT              504
 #define IDC_PRINT_TOP               505
+
+// LETTRA.DLL, the text add-in: its menu "IDR_MENU" and dialog "テキスト貼付け"
+#define IDM_TEXT_FONT               5021
+#define IDM_TEXT_PASTE              5022
+#define IDD_TEXT_PASTE              105
+#define IDC_TEXT_EDIT               1002

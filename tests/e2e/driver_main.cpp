@@ -13,6 +13,7 @@
 #include "safety_scenarios.h"
 #include "sheet_scenarios.h"
 #include "tools_scenarios.h"
+#include "text_scenarios.h"
 
 namespace {
 
@@ -782,6 +783,7 @@ int main(int argc, char **argv) {
     MakeSafetyPictures();
     MakeSheetPictures();
     MakeToolsPictures();
+    MakeTextPictures();
 
     int passed = 0, failed = 0, skipped = 0;
     std::vector<Entry> all(std::begin(kScenarios), std::end(kScenarios));
@@ -789,6 +791,7 @@ int main(int argc, char **argv) {
     for (int i = 0; i < kSheetScenarioCount; ++i) all.push_back(Entry{kSheetScenarios[i].name, kSheetScenarios[i].run});
     for (int i = 0; i < kPrintScenarioCount; ++i) all.push_back(Entry{kPrintScenarios[i].name, kPrintScenarios[i].run});
     for (int i = 0; i < kToolsScenarioCount; ++i) all.push_back(Entry{kToolsScenarios[i].name, kToolsScenarios[i].run});
+    for (int i = 0; i < kTextScenarioCount; ++i) all.push_back(Entry{kTextScenarios[i].name, kTextScenarios[i].run});
     for (const Entry &e : all) {
         if (filter && !strstr(e.name, filter)) continue;
         Scenario scenario{e.name, {}};

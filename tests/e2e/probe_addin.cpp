@@ -9,6 +9,7 @@
 
 #include "addin/addin_api.h"
 #include "probe_protocol.h"
+#include "text_probe.h"
 
 namespace {
 
@@ -281,6 +282,8 @@ void Answer(HWND frame, const COPYDATASTRUCT *data) {
         }
     } else if (data->dwData == kQueryTimeBitmap) {
         if (block->bitmapOk == -1) TimeBitmap(block);
+    } else {
+        AnswerTextQuery(frame, block, data->dwData, gProbe.context);
     }
 }
 

@@ -14,6 +14,8 @@ enum ProbeQuery : ULONG_PTR {
     kQueryState = 0x0E2E0001,       // fill ProbeBlock::state
     kQueryTimeBitmap = 0x0E2E0002,  // time BitmapFromDib (ordinal 12) on the internal image
     kQueryTools = 0x0E2E0101,       // fill ProbeBlock::tools (the view's gestures, as seen from inside)
+    kQueryTextSetSelection = 0x0E2E0501, // text add-in: slot 5 becomes ProbeBlock::textSelection
+    kQueryTextPicture = 0x0E2E0502,      // text add-in: the internal image into ProbeBlock::textPixels
 };
 
 // Command ids: the probes' own menu items are kProbeItemBase + probe number; the driver's barrier commands
@@ -91,6 +93,20 @@ struct ProbeTools {
     POINT scroll;                // the view's scroll positions
 };
 
+// The text add-in's scenarios: a selection to set, and the internal image read back whole.
+enum { kTextPixelsMax = 320 * 240 };
+struct ProbeTextPicture {
+    RECT selection;            // kQueryTextSetSelection writes it to slot 5
+    int32_t answered;          // the driver clears it; the probe that answers sets it
+    int32_t width, height;     // of the internal image; 0 without one or when it is larger than the buffer
+    int32_t displayMatches;    // slot 1's bitmap shows exactly the internal image's pixels
+    char textMenu[4][32];      // the items of the "テキスト(&T).." submenu, with their ids
+    int32_t textMenuIds[4];
+    int32_t textMenuStates[4]; // GetMenuState by position
+    int32_t textMenuCount;     // -1 when there is no such submenu
+    uint32_t pixels[kTextPixelsMax]; // 0xRRGGBB, top row first
+};
+
 struct ProbeBlock {
     ProbeState state;
     int64_t bitmapTicks;        // kQueryTimeBitmap: QueryPerformanceCounter ticks for BitmapFromDib
@@ -103,4 +119,6 @@ struct ProbeBlock {
     ProbeText texts[kProbeTextSize];
     // Tools: what the view's gestures leave behind, read from inside the program.
     ProbeTools tools;
+    // text add-in (kQueryTextSetSelection, kQueryTextPicture)
+    ProbeTextPicture textPicture;
 };

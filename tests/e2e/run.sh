@@ -23,7 +23,8 @@ exe=$BUILD/dist/ORBEN.EXE
 driver=$BUILD/tests/e2e/orben_e2e.exe
 probe=$BUILD/tests/e2e/E2EPROBE1.DLL
 notaddin=$BUILD/tests/e2e/E2ENOTAD.DLL
-for f in "$exe" "$driver" "$probe" "$notaddin"; do
+lettra=$BUILD/dist/LETTRA.DLL
+for f in "$exe" "$driver" "$probe" "$notaddin" "$lettra"; do
   [ -f "$f" ] || give_up "missing $f (build win64 first)"
 done
 
@@ -48,6 +49,7 @@ for n in 1 2 3; do cp "$probe" "$base/program/E2EPROBE$n.DLL"; done
 cp "$notaddin" "$base/program/E2ENOTAD.DLL"
 # The sheet's scenarios compare Apply with the command-line tool on the same file.
 cp "$BUILD/src/cli/orbentool.exe" "$base/program/orbentool.exe" 2>/dev/null || true
+cp "$lettra" "$base/program/LETTRA.DLL"
 cp "$probe" "$base/data/E2EPLANT.DLL"
 
 jpeg=$ROOT/../shared/testdata/jpeg/libjpeg-turbo/testorig.jpg
