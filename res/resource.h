@@ -97,6 +97,55 @@
 #define IDD_STIPPLE                 700
 #define IDD_CONFIRM_EACH            108
 
+// The adjustment sheet "画像": page templates
+#define IDD_PAGE_NOISE1             300
+#define IDD_PAGE_NOISE2             110
+#define IDD_PAGE_SATURATION         800
+#define IDD_PAGE_DENSITY            200
+#define IDD_PAGE_OTHER              107
+// The adjustment sheet: controls every page carries (1014-1016 are IDM_PAGE_HIGHLIGHT... above, hidden buttons)
+#define IDC_SHEET_GROUP             304
+#define IDC_SHEET_PREVIEW           1025
+#define IDC_SHEET_ZOOM              1023
+#define IDC_SHEET_COLOURS           1024
+#define IDC_SHEET_TARGET_REAL       1026
+#define IDC_SHEET_TARGET_PREVIEW    1027
+#define IDC_SHEET_RED               1032
+#define IDC_SHEET_GREEN             1033
+#define IDC_SHEET_BLUE              1034
+#define IDC_SHEET_UNDO              1053
+// The adjustment sheet: page "濃度補正(±64)"
+#define IDC_DENSITY_RED             204
+#define IDC_DENSITY_GREEN           205
+#define IDC_DENSITY_BLUE            206
+#define IDC_CONTRAST                201
+#define IDC_DENSITY_RED_BAR         1039
+#define IDC_DENSITY_GREEN_BAR       1040
+#define IDC_DENSITY_BLUE_BAR        1041
+#define IDC_CONTRAST_BAR            1044
+#define IDC_DENSITY_RED_RESET       1045
+#define IDC_DENSITY_GREEN_RESET     1046
+#define IDC_DENSITY_BLUE_RESET      1047
+#define IDC_CONTRAST_RESET          1048
+// The adjustment sheet: page "ノイズ補正１"
+#define IDC_NOISE_THRESHOLD         302
+#define IDC_NOISE_THRESHOLD_BAR     1051
+#define IDC_NOISE_THRESHOLD_RESET   1052
+#define IDC_NOISE_JPEG              1030
+#define IDC_NOISE_FINGERTIP         1057
+// The adjustment sheet: page "ﾉｲｽﾞ補正２"
+#define IDC_NOISE_MIN_VARIANCE      1028
+#define IDC_NOISE_MEDIAN            1031
+// The adjustment sheet: page "彩度補正(±64)" (and the hidden copies on page "その他")
+#define IDC_SATURATION              1047
+#define IDC_SATURATION_BAR          1050
+#define IDC_SATURATION_RESET        1049
+// The adjustment sheet: page "その他"
+#define IDC_OTHER_EDGES             1055
+#define IDC_OTHER_SHARPEN           1059
+#define IDC_OTHER_STRONG            1060
+#define IDC_OTHER_NONE              1058
+
 // Dialog 500 "印刷": the millimetre values of the print rectangle
 #define IDC_PRINT_WIDTH             501
 #define IDC_PRINT_HEIGHT            502

@@ -64,12 +64,12 @@ void ToneRow(unsigned char *row, int width, const ToneTables &tables) {
     }
 }
 
-int ToneRun(PackedDib picture, const ToneSettings &settings) {
+int ToneRun(PackedDib picture, const ToneSettings &settings, bool reportProgress) {
     LockedPicture24 pic(picture);
     if (!pic.ok()) return 0;
     ToneTables tables;
     BuildToneTables(settings, &tables);
-    RowProgress progress(true, nullptr, pic.height);
+    RowProgress progress(reportProgress, nullptr, pic.height);
     for (int row = 0; row < pic.height; ++row) {
         progress.BeforeRow(row);
         ToneRow(pic.Row(row), pic.width, tables);

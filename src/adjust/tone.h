@@ -27,6 +27,6 @@ void BuildToneTables(const ToneSettings &settings, ToneTables *tables);
 // Rewrites one stored row of `width` pixels in place.
 void ToneRow(unsigned char *row, int width, const ToneTables &tables);
 
-// The density run on a whole picture: 1 done, 0 not a 24-bit picture. Shows the progress bar while the status
-// bar is shown (no caption text otherwise).
-int ToneRun(PackedDib picture, const ToneSettings &settings);
+// The density run on a whole picture: 1 done, 0 not a 24-bit picture. With reportProgress it shows the progress
+// bar while the status bar is shown (no caption text otherwise).
+int ToneRun(PackedDib picture, const ToneSettings &settings, bool reportProgress = true);

@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "adjust/sheet_win.h"
 #include "image/document_win.h"
 #include "platform/host.h"
 #include "platform/host_win.h"
@@ -210,6 +211,7 @@ bool OnFrameCommand(HWND frame, int id) {
     case IDM_EDIT_UNDO: RestoreUndo(); break;
     case IDM_EDIT_RESIZE: ResizeCommand(frame); break;
     case IDM_VIEW_STIPPLE: StippleCommand(frame); break;
+    case IDM_ADJUST_SHEET: AdjustSheetCommand(frame); break;
     case IDM_ROTATE_RIGHT:
     case IDM_ROTATE_LEFT:
         if (!QuarterTurnCommand(id == IDM_ROTATE_RIGHT ? 0 : 1)) return false;

@@ -4,7 +4,8 @@
 struct PictureSettings {
     int densityRed = 0, densityGreen = 0, densityBlue = 0;
     int contrast = 0;
-    int level = 0;
+    int level = 0;      // the noise threshold "輪郭濃度差" of page "ノイズ補正１"
+    int saturation = 0; // page "彩度補正(±64)"
 };
 
 extern PictureSettings gPictureSettings;

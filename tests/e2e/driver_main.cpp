@@ -11,6 +11,7 @@
 #include "driver_support.h"
 #include "print_scenarios.h"
 #include "safety_scenarios.h"
+#include "sheet_scenarios.h"
 #include "tools_scenarios.h"
 #include "text_scenarios.h"
 #include "dialogs_scenarios.h"
@@ -781,6 +782,7 @@ int main(int argc, char **argv) {
     Probe();
     MakePictures();
     MakeSafetyPictures();
+    MakeSheetPictures();
     MakeToolsPictures();
     MakeTextPictures();
     MakeDialogsPictures();
@@ -788,6 +790,7 @@ int main(int argc, char **argv) {
     int passed = 0, failed = 0, skipped = 0;
     std::vector<Entry> all(std::begin(kScenarios), std::end(kScenarios));
     for (int i = 0; i < kSafetyScenarioCount; ++i) all.push_back(Entry{kSafetyScenarios[i].name, kSafetyScenarios[i].run});
+    for (int i = 0; i < kSheetScenarioCount; ++i) all.push_back(Entry{kSheetScenarios[i].name, kSheetScenarios[i].run});
     for (int i = 0; i < kPrintScenarioCount; ++i) all.push_back(Entry{kPrintScenarios[i].name, kPrintScenarios[i].run});
     for (int i = 0; i < kToolsScenarioCount; ++i) all.push_back(Entry{kToolsScenarios[i].name, kToolsScenarios[i].run});
     for (int i = 0; i < kTextScenarioCount; ++i) all.push_back(Entry{kTextScenarios[i].name, kTextScenarios[i].run});

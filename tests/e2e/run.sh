@@ -47,6 +47,8 @@ rm -f "$OUT"/*.png "$OUT"/*.txt
 cp "$exe" "$base/program/ORBEN.EXE"
 for n in 1 2 3; do cp "$probe" "$base/program/E2EPROBE$n.DLL"; done
 cp "$notaddin" "$base/program/E2ENOTAD.DLL"
+# The sheet's scenarios compare Apply with the command-line tool on the same file.
+cp "$BUILD/src/cli/orbentool.exe" "$base/program/orbentool.exe" 2>/dev/null || true
 cp "$lettra" "$base/program/LETTRA.DLL"
 # The dialog timings compare with orbentool on the same file, under Wine as well.
 [ -f "$BUILD/src/cli/orbentool.exe" ] && cp "$BUILD/src/cli/orbentool.exe" "$base/program/orbentool.exe"
