@@ -52,9 +52,9 @@ PackedDib EdgeMap(PackedDib picture, bool reportProgress) {
     PackedDib out = NewBlockLike(picture, pic);
     if (!out) return nullptr;
     LockedPicture24 dst(out);
-    for (int r = 0; r < pic.height; ++r) {
+    ForEachPictureRow(pic.height, nullptr, [&](int r) {
         EdgeRow(r > 0 ? pic.Row(r - 1) : nullptr, pic.Row(r), r + 1 < pic.height ? pic.Row(r + 1) : nullptr,
                 dst.Row(r), pic.width);
-    }
+    });
     return out;
 }

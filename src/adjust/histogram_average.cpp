@@ -26,7 +26,7 @@ PackedDib HistogramAverage(PackedDib picture, const uint32_t raw[3][256]) {
     PackedDib out = NewBlockLike(picture, pic);
     if (!out) return nullptr;
     LockedPicture24 dst(out);
-    for (int row = 0; row < pic.height; ++row) {
+    ForEachPictureRow(pic.height, nullptr, [&](int row) {
         const unsigned char *s = pic.Row(row);
         unsigned char *d = dst.Row(row);
         for (int x = 0; x < pic.width; ++x, s += 3, d += 3) {
@@ -34,6 +34,6 @@ PackedDib HistogramAverage(PackedDib picture, const uint32_t raw[3][256]) {
             d[1] = table[1][s[1]];
             d[2] = table[2][s[2]];
         }
-    }
+    });
     return out;
 }

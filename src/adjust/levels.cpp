@@ -39,14 +39,14 @@ int LevelStretch(PackedDib picture, const LevelTriple &highlight, const LevelTri
             table[ch][v] = (unsigned char)out;
         }
     }
-    for (int row = 0; row < pic.height; ++row) {
+    ForEachPictureRow(pic.height, nullptr, [&](int row) {
         unsigned char *p = pic.Row(row);
         for (int x = 0; x < pic.width; ++x, p += 3) {
             p[0] = table[0][p[0]];
             p[1] = table[1][p[1]];
             p[2] = table[2][p[2]];
         }
-    }
+    });
     return 1;
 }
 

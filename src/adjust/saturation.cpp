@@ -94,9 +94,7 @@ int SaturationRun(PackedDib picture, int s, bool reportProgress) {
     if (s < -64) s = -64;
     if (s > 64) s = 64;
     RowProgress progress(reportProgress, kSaturationProgressText, pic.height);
-    for (int row = 0; row < pic.height; ++row) {
-        progress.BeforeRow(row);
-        SaturationRow(pic.Row(row), pic.width, s);
-    }
+    if (s > 0) Rooms(); // built once, before any worker thread looks it up
+    ForEachPictureRow(pic.height, &progress, [&](int row) { SaturationRow(pic.Row(row), pic.width, s); });
     return 1;
 }

@@ -2,6 +2,7 @@
 // column where the neighbour estimate points that way and the local difference stays within the threshold.
 #include <cstring>
 
+#include "platform/workers.h"
 #include "transform/resize.h"
 #include "transform/resize_passes.h"
 #include "transform/scratch.h"
@@ -116,8 +117,7 @@ void EnlargeHeight(const PictureView24 &src, const PictureView24 &dst, int thres
     const size_t rowBytes = 3 * (size_t)W;
     const ptrdiff_t stride = (ptrdiff_t)src.stride;
     const float s = (float)H / (float)H2;
-    for (int32_t r = 0; r < H2; ++r) {
-        progress.Row(r, H2);
+    auto row = [&](int32_t r) {
         int64_t y = (int64_t)((float)r * s);
         if (y > H - 1) y = H - 1;
         const unsigned char *in = src.Row((int32_t)y);
@@ -125,7 +125,7 @@ void EnlargeHeight(const PictureView24 &src, const PictureView24 &dst, int thres
         const bool repeated = y != H - 1 && r > 0 && (int64_t)(s * (float)(r - 1)) == y;
         if (!repeated) {
             memcpy(out, in, rowBytes);
-            continue;
+            return;
         }
         // A repeated row (never the last source row, so row y + 1 exists): each byte moves halfway toward the
         // prediction from below when the estimate points down.
@@ -151,22 +151,30 @@ void EnlargeHeight(const PictureView24 &src, const PictureView24 &dst, int thres
                 out[k] = (unsigned char)((v + h) / 2);
             }
         }
-    }
+    };
+    const int threads = WorkerThreads();
+    ForEachRowChunk(
+        H2, ChunkRowsFor(H2, threads, 16), threads,
+        [&](int64_t first, int64_t end, int) {
+            for (int64_t r = first; r < end; ++r) row((int32_t)r);
+        },
+        [&](int64_t r) { progress.Row(r, H2); });
 }
 
 void EnlargeWidth(const PictureView24 &src, const PictureView24 &dst, int threshold, ResizeProgress &progress) {
     const int32_t W = src.width, H2 = src.height, W2 = dst.width;
     const ptrdiff_t stride = (ptrdiff_t)src.stride;
-    // The smoothed bytes of the current row's interior pixels, worked out once per row with the row kernel.
-    Scratch<unsigned char> smoothed(3 * (size_t)W);
+    // The smoothed bytes of the current row's interior pixels, worked out once per row with the row kernel; one
+    // row per thread.
+    const int threads = WorkerThreads();
+    Scratch<unsigned char> smoothed(3 * (size_t)W * (size_t)threads);
     const bool haveSmoothed = (bool)smoothed;
-    for (int32_t i = 0; i < H2; ++i) {
-        progress.Row(i, H2);
+    auto row = [&](int32_t i, unsigned char *smooth) {
         const unsigned char *in = src.Row(i);
         unsigned char *out = dst.Row(i);
         const bool edgeRow = i == 0 || i == H2 - 1;
         const bool interiorRow = haveSmoothed && i >= 2 && i <= H2 - 3 && W > 4;
-        if (interiorRow) SmoothInteriorBytes(in, stride, 6, 3 * (size_t)(W - 2), threshold, false, smoothed.get());
+        if (interiorRow) SmoothInteriorBytes(in, stride, 6, 3 * (size_t)(W - 2), threshold, false, smooth);
         int64_t previous = -1;
         for (int32_t p = 0; p < W2; ++p, out += 3) {
             // 64-bit: p x W passes 2^31 for wide pictures.
@@ -181,7 +189,7 @@ void EnlargeWidth(const PictureView24 &src, const PictureView24 &dst, int thresh
                 continue;
             }
             if (interiorRow && x >= 2 && x <= W - 3) {
-                const unsigned char *m = smoothed.get() + 3 * (size_t)x;
+                const unsigned char *m = smooth + 3 * (size_t)x;
                 out[0] = m[0];
                 out[1] = m[1];
                 out[2] = m[2];
@@ -198,5 +206,12 @@ void EnlargeWidth(const PictureView24 &src, const PictureView24 &dst, int thresh
                 out[ch] = (unsigned char)((v[ch] + g) / 2);
             }
         }
-    }
+    };
+    ForEachRowChunk(
+        H2, ChunkRowsFor(H2, threads, 16), threads,
+        [&](int64_t first, int64_t end, int slot) {
+            unsigned char *smooth = haveSmoothed ? smoothed.get() + 3 * (size_t)W * (size_t)slot : nullptr;
+            for (int64_t i = first; i < end; ++i) row((int32_t)i, smooth);
+        },
+        [&](int64_t i) { progress.Row(i, H2); });
 }
