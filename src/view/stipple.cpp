@@ -121,6 +121,7 @@ struct Chooser {
 
     int Choose(const int s[3], const int sum[3], int h) {
         recip = kRecip.r[h];
+        if (pal.fixed16) return ChooseFixed16(s, sum);
         if (pal.size == 16 && pal.levelCount[0] == 4 && pal.levelCount[1] == 4 && pal.levelCount[2] == 4)
             return Choose16(s, sum);
         if (pal.cube) return ChooseCube(s, sum);
@@ -148,6 +149,59 @@ struct Chooser {
             best = key < best ? key : best;
         }
         return Chosen(best);
+    }
+
+    // The fixed table with its levels as constants: each entry's error is a sum of three of the twelve channel
+    // differences. 1.5 x error truncated is (3 x error) >> 1 exactly, errors being small whole numbers.
+    int ChooseFixed16(const int s[3], const int sum[3]) const {
+        int d[3][4]; // levels 0, 128, 192, 255
+        static const int kLevel[4] = {0, 128, 192, 255};
+        for (int ch = 0; ch < 3; ++ch)
+            for (int l = 0; l < 4; ++l) d[ch][l] = Difference(s[ch], sum[ch], kLevel[l]);
+        const int *r = d[0], *g = d[1], *b = d[2];
+#if defined(__SSE2__)
+        // Sixteen errors in two vectors; the smallest and then the highest entry holding it.
+        const __m128i sum0 = _mm_setr_epi16((short)(r[1] + g[1] + b[1]), (short)(r[2] + g[2] + b[2]),
+                                            (short)(r[3] + g[3] + b[3]), (short)(r[0] + g[0] + b[0]),
+                                            (short)(r[0] + g[0] + b[1]), (short)(r[0] + g[0] + b[3]),
+                                            (short)(r[0] + g[1] + b[0]), (short)(r[0] + g[3] + b[0]));
+        const __m128i sum1 = _mm_setr_epi16((short)(r[1] + g[0] + b[0]), (short)(r[3] + g[0] + b[0]),
+                                            (short)(r[0] + g[1] + b[1]), (short)(r[0] + g[3] + b[3]),
+                                            (short)(r[1] + g[0] + b[1]), (short)(r[3] + g[0] + b[3]),
+                                            (short)(r[1] + g[1] + b[0]), (short)(r[3] + g[3] + b[0]));
+        const __m128i third = _mm_set1_epi16(21846); // x / 3 = x * ceil(2^16 / 3) >> 16 for x < 32768
+        __m128i e0 = _mm_mulhi_epu16(sum0, third);
+        const __m128i e1 = _mm_mulhi_epu16(sum1, third);
+        const __m128i half = _mm_srli_epi16(_mm_mullo_epi16(e0, _mm_set1_epi16(3)), 1);
+        const __m128i grays = _mm_setr_epi16(-1, -1, 0, 0, 0, 0, 0, 0), white = _mm_setr_epi16(0, 0, -1, 0, 0, 0, 0, 0);
+        e0 = _mm_or_si128(_mm_andnot_si128(_mm_or_si128(grays, white), e0),
+                          _mm_or_si128(_mm_and_si128(grays, _mm_add_epi16(half, half)), _mm_and_si128(white, half)));
+        __m128i m = _mm_min_epi16(e0, e1); // only lane 0 is read: the shifted-in zeros never reach it
+        m = _mm_min_epi16(m, _mm_srli_si128(m, 8));
+        m = _mm_min_epi16(m, _mm_srli_si128(m, 4));
+        m = _mm_min_epi16(m, _mm_srli_si128(m, 2));
+        const int smallest = _mm_cvtsi128_si32(m) & 0xFFFF;
+        if (smallest > 255) return 0;
+        const __m128i all = _mm_set1_epi16((short)smallest);
+        const int holders = _mm_movemask_epi8(_mm_packs_epi16(_mm_cmpeq_epi16(e0, all), _mm_cmpeq_epi16(e1, all)));
+        return 31 - __builtin_clz((unsigned)holders);
+#else
+        const int e0 = (r[1] + g[1] + b[1]) / 3, e1 = (r[2] + g[2] + b[2]) / 3, e2 = (r[3] + g[3] + b[3]) / 3;
+        const int error[16] = {
+            2 * ((3 * e0) >> 1),          2 * ((3 * e1) >> 1),          (3 * e2) >> 1,
+            (r[0] + g[0] + b[0]) / 3,     (r[0] + g[0] + b[1]) / 3,     (r[0] + g[0] + b[3]) / 3,
+            (r[0] + g[1] + b[0]) / 3,     (r[0] + g[3] + b[0]) / 3,     (r[1] + g[0] + b[0]) / 3,
+            (r[3] + g[0] + b[0]) / 3,     (r[0] + g[1] + b[1]) / 3,     (r[0] + g[3] + b[3]) / 3,
+            (r[1] + g[0] + b[1]) / 3,     (r[3] + g[0] + b[3]) / 3,     (r[1] + g[1] + b[0]) / 3,
+            (r[3] + g[3] + b[0]) / 3,
+        };
+        int best = 1 << 30;
+        for (int k = 0; k < 16; ++k) {
+            const int key = Key(error[k], k);
+            best = key < best ? key : best;
+        }
+        return Chosen(best);
+#endif
     }
 
     int ChooseAny(const int s[3], const int sum[3]) const {
@@ -207,6 +261,7 @@ StipplePalette MakeStipplePalette16() {
     p.size = 16;
     for (int k = 0; k < 16; ++k) p.entries[k] = kStippleColours16[k];
     FindLevels(&p);
+    p.fixed16 = true;
     return p;
 }
 
@@ -283,7 +338,7 @@ inline __m128i TakePair(__m128i acc, __m128i s, const uint16_t *src, const uint1
     return _mm_add_epi16(acc, _mm_mullo_epi16(d, w));
 }
 
-inline NeighbourSums WideSums(WideRows &rows, int row, int c) {
+inline NeighbourSums WideSumsButLeft(WideRows &rows, int row, int c) {
     const uint16_t *s3 = rows.Src(row - 3) + 4 * (size_t)c, *s2 = rows.Src(row - 2) + 4 * (size_t)c;
     const uint16_t *s1 = rows.Src(row - 1) + 4 * (size_t)c, *s0 = rows.Src(row) + 4 * (size_t)c;
     const uint16_t *d3 = rows.Dst(row - 3) + 4 * (size_t)c, *d2 = rows.Dst(row - 2) + 4 * (size_t)c;
@@ -302,7 +357,8 @@ inline NeighbourSums WideSums(WideRows &rows, int row, int c) {
     acc = TakePair(acc, s, s1 + 4, d1 + 4, 7, 2);
     acc = TakePair(acc, s, s1 + 12, d1 + 12, 1, 0);
     acc = TakePair(acc, s, s0 - 12, d0 - 12, 4, 10);
-    acc = TakePair(acc, s, s0 - 4, d0 - 4, 16, 0); // the second is the current pixel, not yet chosen
+    // The left neighbour (weight 16) was chosen just before this pixel; the caller adds it, so that these sums
+    // need not wait for it.
     acc = _mm_add_epi16(acc, _mm_srli_si128(acc, 8));
     NeighbourSums n;
     n.b = _mm_extract_epi16(acc, 0);
@@ -341,6 +397,7 @@ void StippleRowWith(int row, const void *lockedSource, void *lockedDestination, 
     }
 
     Chooser chooser{palette};
+    int last[3] = {0, 0, 0}; // the colour chosen for the previous pixel, blue, green, red
     for (int c = 0; c < width; ++c) {
         const unsigned char *s = srcRow + 3 * (size_t)c;
         unsigned char *d = dstRow + 3 * (size_t)c;
@@ -348,8 +405,14 @@ void StippleRowWith(int row, const void *lockedSource, void *lockedDestination, 
         NeighbourSums n;
         const bool inside = count == kWeightCount && c >= 3 && c + 3 < width;
 #if defined(__SSE2__)
-        if (useWide && inside) n = WideSums(*wide, row, c);
-        else
+        if (useWide && inside) {
+            n = WideSumsButLeft(*wide, row, c);
+            const int near = Abs(sb - s[-3]) + Abs(sg - s[-2]) + Abs(sr - s[-1]) < kEdgeDistance ? 16 : 0;
+            n.b += near * last[0];
+            n.g += near * last[1];
+            n.r += near * last[2];
+            n.h += near;
+        } else
 #endif
         if (inside) {
             n.TakeAll(s, d, (ptrdiff_t)rowStride, sb, sg, sr);
@@ -368,9 +431,9 @@ void StippleRowWith(int row, const void *lockedSource, void *lockedDestination, 
         }
         const int sv[3] = {sr, sg, sb}, sums[3] = {n.r, n.g, n.b};
         const PaletteEntryRgb &e = palette.entries[chooser.Choose(sv, sums, n.h)];
-        d[0] = e.blue;
-        d[1] = e.green;
-        d[2] = e.red;
+        d[0] = last[0] = e.blue;
+        d[1] = last[1] = e.green;
+        d[2] = last[2] = e.red;
 #if defined(__SSE2__)
         if (wideOut) {
             uint16_t *o = wideOut + 4 * (size_t)c;
