@@ -13,6 +13,9 @@
 #include "adjust/tone.h"
 #include "image/colour_stats.h"
 
+// The statistics record these tests fill and read.
+static ColourStats gStats;
+
 namespace {
 
 constexpr int kW = 4000, kH = 3000;
@@ -90,7 +93,7 @@ void BM_HistogramAverage(benchmark::State &state) {
     Replacing(state, [](PackedDib d) {
         {
             BlockLockGuard lock(d);
-            CollectColourStats(lock.get(), kHistSetInternal);
+            CollectColourStats(lock.get(), kHistSetInternal, &gStats);
         }
         return HistogramAverage(d, gStats.raw[kHistSetInternal]);
     });

@@ -60,12 +60,10 @@ int PopupLevel(int clickX, int panelLeft, int panelRight) {
 bool ScanChannelExtremes(PackedDib picture, ChannelExtremes *out) {
     LockedPicture24 pic(picture);
     if (!pic.ok()) return false;
-    // The statistics pass is shared with the display refresh; keep what it last exported.
-    static ColourStats saved;
-    saved = gStats;
-    CollectColourStats(pic.block, kHistSetInternal);
-    *out = ChannelExtremes{gStats.maxR, gStats.maxG, gStats.maxB, gStats.minR, gStats.minG, gStats.minB};
-    gStats = saved;
+    // A private record: the statistics the display refresh keeps for the histogram panel stay as they are.
+    static ColourStats stats;
+    CollectColourStats(pic.block, kHistSetInternal, &stats);
+    *out = ChannelExtremes{stats.maxR, stats.maxG, stats.maxB, stats.minR, stats.minG, stats.minB};
     return true;
 }
 

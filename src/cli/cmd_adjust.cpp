@@ -185,12 +185,13 @@ int RunAverage(const CliArgs &args) {
     const std::vector<std::string> known = {};
     if (!CheckArgs(args, "average", known)) return kExitUsage;
     return RunFilter(args, known, Replacing([](PackedDib d) -> PackedDib {
+        static ColourStats stats;
         {
             BlockLockGuard lock(d);
             if (!lock) return nullptr;
-            CollectColourStats(lock.get(), kHistSetInternal);
+            CollectColourStats(lock.get(), kHistSetInternal, &stats);
         }
-        return HistogramAverage(d, gStats.raw[kHistSetInternal]);
+        return HistogramAverage(d, stats.raw[kHistSetInternal]);
     }));
 }
 

@@ -6,8 +6,6 @@
 
 #include "platform/workers.h"
 
-ColourStats gStats;
-
 namespace {
 
 // Four interleaved tables per channel so consecutive equal levels do not stall on the same counter.
@@ -54,10 +52,11 @@ void Extremes(const uint32_t *hist, int *maxOut, int *minOut) {
 
 } // namespace
 
-void CollectColourStats(const void *lockedDib, int set) {
-    gStats.maxR = gStats.maxG = gStats.maxB = 0;
-    gStats.minR = gStats.minG = gStats.minB = 255;
-    memset(gStats.scaled[set], 0, sizeof gStats.scaled[set]);
+void CollectColourStats(const void *lockedDib, int set, ColourStats *stats) {
+    ColourStats &s = *stats;
+    s.maxR = s.maxG = s.maxB = 0;
+    s.minR = s.minG = s.minB = 255;
+    memset(s.scaled[set], 0, sizeof s.scaled[set]);
     const DibHeader *h = static_cast<const DibHeader *>(lockedDib);
     // One set of counters per thread, added up at the end: the counts do not depend on how rows were shared.
     int threads = WorkerThreads();
@@ -88,22 +87,23 @@ void CollectColourStats(const void *lockedDib, int set) {
         for (int v = 0; v < 256; ++v) {
             uint32_t total = 0;
             for (const Counters &t : k) total += t.c[ch][0][v] + t.c[ch][1][v] + t.c[ch][2][v] + t.c[ch][3][v];
-            gStats.raw[set][ch][v] = total;
+            s.raw[set][ch][v] = total;
         }
     // The extremes are exactly the outermost occupied levels of the histograms.
-    Extremes(gStats.raw[set][kHistBlue], &gStats.maxB, &gStats.minB);
-    Extremes(gStats.raw[set][kHistGreen], &gStats.maxG, &gStats.minG);
-    Extremes(gStats.raw[set][kHistRed], &gStats.maxR, &gStats.minR);
-    ScaleHistogramSet(set);
+    Extremes(s.raw[set][kHistBlue], &s.maxB, &s.minB);
+    Extremes(s.raw[set][kHistGreen], &s.maxG, &s.minG);
+    Extremes(s.raw[set][kHistRed], &s.maxR, &s.minR);
+    ScaleHistogramSet(stats, set);
 }
 
-void ScaleHistogramSet(int set) {
+void ScaleHistogramSet(ColourStats *stats, int set) {
+    ColourStats &s = *stats;
     uint32_t top = 0;
     for (int ch = 0; ch < 3; ++ch)
         for (int v = 1; v < 255; ++v)
-            if (gStats.raw[set][ch][v] > top) top = gStats.raw[set][ch][v];
+            if (s.raw[set][ch][v] > top) top = s.raw[set][ch][v];
     if (top == 0) top = 1;
     for (int ch = 0; ch < 3; ++ch)
         for (int v = 0; v < 256; ++v)
-            gStats.scaled[set][ch][v] = (uint32_t)((uint64_t)gStats.raw[set][ch][v] * 255 / top);
+            s.scaled[set][ch][v] = (uint32_t)((uint64_t)s.raw[set][ch][v] * 255 / top);
 }

@@ -1,4 +1,5 @@
-// Colour statistics of the last picture shown: channel extremes and the raw and scaled histograms.
+// Colour statistics of a picture: channel extremes and the raw and scaled histograms, filled into a record the
+// caller owns (the window program keeps the last shown picture's in its document state).
 #pragma once
 #include <cstdint>
 
@@ -15,9 +16,7 @@ struct ColourStats {
     uint32_t scaled[2][3][256];
 };
 
-extern ColourStats gStats;
-
 // Resets the extremes (max 0, min 255) and fills the chosen set from a locked picture of any readable depth.
-void CollectColourStats(const void *lockedDib, int set);
+void CollectColourStats(const void *lockedDib, int set, ColourStats *stats);
 // Scales a set's raw counts to 0..255 by the largest count of bins 1..254 (bins 0 and 255 may end above 255).
-void ScaleHistogramSet(int set);
+void ScaleHistogramSet(ColourStats *stats, int set);

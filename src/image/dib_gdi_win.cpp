@@ -4,30 +4,16 @@
 #include <cstring>
 
 #include "image/colour_stats.h"
-#include "image/document_win.h"
 #include "image/range_palette.h"
 #include "image/row_convert.h"
 #include "platform/host.h"
+#include "platform/scoped_win.h"
 
 namespace {
 
 // 4 + 256 x 4 = 1032 bytes, allocated once and reused for every palette.
 HGLOBAL gPaletteBlock = nullptr;
 LOGPALETTE *gPalette = nullptr;
-
-// Selects a palette into a DC and puts the old one back at the end of the scope.
-class PaletteSelection {
-public:
-    PaletteSelection(HDC dc, HPALETTE palette) : dc_(dc), old_(palette ? SelectPalette(dc, palette, FALSE) : nullptr) {
-        if (palette) RealizePalette(dc);
-    }
-    ~PaletteSelection() { if (old_) SelectPalette(dc_, old_, FALSE); }
-    PaletteSelection(const PaletteSelection &) = delete;
-    PaletteSelection &operator=(const PaletteSelection &) = delete;
-private:
-    HDC dc_;
-    HPALETTE old_;
-};
 
 // On a true-colour screen of 32 bits the screen's format is 0x00RRGGBB words: build that bitmap in one pass
 // over the rows instead of through the system's generic conversion.
@@ -110,58 +96,50 @@ HPALETTE MakeRangePalette(int maxR, int maxG, int maxB, int minR, int minG, int 
     return CreatePalette(gPalette);
 }
 
-namespace {
-
-// BitmapFromDib's steps; with `reuse` a bitmap of the same size and format takes the new pixels in place.
-HBITMAP ConvertDib(HGLOBAL dib, HDC dc, HBITMAP reuse) {
-    gStats.maxR = gStats.maxG = gStats.maxB = 0;
-    gStats.minR = gStats.minG = gStats.minB = 255;
+HBITMAP ScreenBitmapFromDib(HGLOBAL dib, HDC dc, const ScreenBitmapRequest &request, HPALETTE *rangePalette) {
+    if (rangePalette) *rangePalette = nullptr;
+    ColourStats &stats = *request.stats;
+    stats.maxR = stats.maxG = stats.maxB = 0;
+    stats.minR = stats.minG = stats.minB = 255;
     if (!dib) return nullptr;
-    const bool internal = dib == gDoc.internalImage;
     DibHeader info;
     if (!DibInfo(dib, &info)) return nullptr;
-    // Only the internal image's header is the document's: a preview passing through must not change the bounds
-    // the tools clamp to.
-    if (internal) memcpy(&gDoc.header, &info, sizeof info);
     BlockLockGuard lock(dib);
     if (!lock) return nullptr;
-    const int set = internal ? kHistSetInternal : kHistSetOther;
-    CollectColourStats(lock.get(), set);
+    CollectColourStats(lock.get(), request.histogramSet, &stats);
 
     const bool screenDc = dc == nullptr;
     if (screenDc) dc = GetDC(nullptr);
-    if (internal && gDoc.paletteDevice) {
-        HPALETTE range = MakeRangePalette(gStats.maxR, gStats.maxG, gStats.maxB, gStats.minR, gStats.minG, gStats.minB);
-        if (range) {
-            if (gDoc.displayPalette) DeleteObject(gDoc.displayPalette);
-            gDoc.displayPalette = range;
-        }
+    HPALETTE palette = request.palette;
+    if (request.makeRangePalette && rangePalette) {
+        HPALETTE range = MakeRangePalette(stats.maxR, stats.maxG, stats.maxB, stats.minR, stats.minG, stats.minB);
+        if (range) palette = *rangePalette = range;
     }
     HPALETTE oldPalette = nullptr;
-    if (gDoc.displayPalette) {
-        oldPalette = SelectPalette(dc, gDoc.displayPalette, FALSE);
+    if (palette) {
+        oldPalette = SelectPalette(dc, palette, FALSE);
         RealizePalette(dc);
     }
     HBITMAP result = nullptr;
-    if (!gDoc.paletteDevice && GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES) == 32 && IsPlain24(lock.get())) {
-        if (uint32_t *bits = ReusableBits(reuse, lock.get())) {
+    if (!request.paletteDevice && GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES) == 32 &&
+        IsPlain24(lock.get())) {
+        if (uint32_t *bits = ReusableBits(request.reuse, lock.get())) {
             ExpandPicture(lock.get(), bits);
-            result = reuse;
+            result = request.reuse;
         } else {
             result = ScreenBitmap32(dc, lock.get());
         }
     }
-    HDC memory = CreateCompatibleDC(dc);
-    HBITMAP one = CreateCompatibleBitmap(dc, 1, 1);
-    if (!result && memory && one) {
-        HGDIOBJ oldBitmap = SelectObject(memory, one);
-        const BITMAPINFOHEADER *header = reinterpret_cast<const BITMAPINFOHEADER *>(lock.get());
-        result = CreateDIBitmap(memory, header, CBM_INIT, DibPixels(lock.get()),
-                                reinterpret_cast<const BITMAPINFO *>(lock.get()), DIB_RGB_COLORS);
-        SelectObject(memory, oldBitmap);
+    if (!result) {
+        MemoryDc memory(dc);
+        ScopedBitmap one(CreateCompatibleBitmap(dc, 1, 1));
+        if (memory && one) {
+            SelectedObject selected(memory, one);
+            const BITMAPINFOHEADER *header = reinterpret_cast<const BITMAPINFOHEADER *>(lock.get());
+            result = CreateDIBitmap(memory, header, CBM_INIT, DibPixels(lock.get()),
+                                    reinterpret_cast<const BITMAPINFO *>(lock.get()), DIB_RGB_COLORS);
+        }
     }
-    if (one) DeleteObject(one);
-    if (memory) DeleteDC(memory);
     if (screenDc) {
         if (oldPalette) SelectPalette(dc, oldPalette, FALSE);
         ReleaseDC(nullptr, dc);
@@ -169,17 +147,7 @@ HBITMAP ConvertDib(HGLOBAL dib, HDC dc, HBITMAP reuse) {
     return result;
 }
 
-} // namespace
-
-HBITMAP WINAPI BitmapFromDib(HGLOBAL dib, HDC dc) noexcept { return ConvertDib(dib, dc, nullptr); }
-
-HBITMAP RefreshBitmapFromDib(HGLOBAL dib, HDC dc, HBITMAP old) {
-    HBITMAP result = ConvertDib(dib, dc, old);
-    if (old && result != old) DeleteObject(old);
-    return result;
-}
-
-HGLOBAL DibFromBitmap(HBITMAP bitmap, int depth) {
+HGLOBAL DibFromBitmapWithPalette(HBITMAP bitmap, int depth, HPALETTE palette) {
     if (!bitmap) return nullptr;
     BITMAP bm;
     if (!GetObjectA(bitmap, sizeof bm, &bm)) return nullptr;
@@ -205,19 +173,14 @@ HGLOBAL DibFromBitmap(HBITMAP bitmap, int depth) {
     h->biCompression = BI_RGB;
     h->biSizeImage = (DWORD)(DibRowStride(bm.bmWidth, bits) * bm.bmHeight);
     h->biClrUsed = (DWORD)entries;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    ReleaseDC(nullptr, screen);
-    int rows = 0;
     {
-        PaletteSelection palette(memory, gDoc.displayPalette);
-        rows = GetDIBits(memory, bitmap, 0, (UINT)bm.bmHeight, lock.get() + sizeof(BITMAPINFOHEADER) + 4 * entries,
-                         reinterpret_cast<BITMAPINFO *>(h), DIB_RGB_COLORS);
+        MemoryDc memory(nullptr);
+        RealizedPalette selected(memory, palette);
+        GetDIBits(memory, bitmap, 0, (UINT)bm.bmHeight, lock.get() + sizeof(BITMAPINFOHEADER) + 4 * entries,
+                  reinterpret_cast<BITMAPINFO *>(h), DIB_RGB_COLORS);
     }
-    DeleteDC(memory);
     // GetDIBits may rewrite header fields; the block's layout rules stay ours.
     h->biSize = sizeof(BITMAPINFOHEADER);
     h->biClrUsed = (DWORD)entries;
-    (void)rows;
     return dib;
 }

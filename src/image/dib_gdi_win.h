@@ -2,18 +2,25 @@
 #pragma once
 #include <windows.h>
 
-// A device bitmap in the screen's format from a PackedDib (dc null = the screen), or null. Refreshes the colour
-// statistics; for the internal image also the header copy and, on palette displays, the display palette.
-// Exported to add-ins.
-extern "C" HBITMAP WINAPI BitmapFromDib(HGLOBAL dib, HDC dc) noexcept;
+#include "image/colour_stats.h"
 
-// BitmapFromDib for a picture that replaces the one `old` shows: a bitmap of the same size and format takes the
-// new pixels in place (no fresh memory to fault in), otherwise `old` is deleted and a new one made.
-HBITMAP RefreshBitmapFromDib(HGLOBAL dib, HDC dc, HBITMAP old);
+// What a conversion to a device bitmap needs besides the picture.
+struct ScreenBitmapRequest {
+    ColourStats *stats;          // filled with the picture's extremes and one histogram set
+    int histogramSet;            // kHistSetInternal or kHistSetOther
+    HPALETTE palette;            // realised into the DC for the conversion; may be null
+    bool paletteDevice;          // the screen shows 256 colours through a palette
+    bool makeRangePalette;       // build the range palette of the picture's extremes and convert through it
+    HBITMAP reuse;               // a bitmap of the same size and format takes the new pixels in place; may be null
+};
 
-// A new PackedDib from a device bitmap at depth (0 = the bitmap's own; 9 and up give 24 bits), or null with a
-// message when memory is short.
-HGLOBAL DibFromBitmap(HBITMAP bitmap, int depth);
+// A device bitmap in the screen's format from a PackedDib (dc null = the screen), or null. With makeRangePalette,
+// *rangePalette gets the new palette (the caller owns it) or null. BitmapFromDib (the document's) wraps this.
+HBITMAP ScreenBitmapFromDib(HGLOBAL dib, HDC dc, const ScreenBitmapRequest &request, HPALETTE *rangePalette);
+
+// A new PackedDib from a device bitmap at depth (0 = the bitmap's own; 9 and up give 24 bits), read through
+// `palette` (may be null), or null with a message when memory is short. DibFromBitmap (the document's) wraps this.
+HGLOBAL DibFromBitmapWithPalette(HBITMAP bitmap, int depth, HPALETTE palette);
 
 // The palette description block used for every palette built (allocated once at start-up); false on failure.
 bool AllocatePaletteBuffer();

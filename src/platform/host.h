@@ -16,7 +16,8 @@ void BeginProgress();
 void SetProgress(int percent);
 void EndProgress();
 
-// Puts back the frame title with the display scale, "%s (%d%% x %d%%)", after a progress text in the caption.
+// Writes the frame title with the display scale, "%s (%d%% x %d%%)", as status part 1 (or the caption): after a
+// progress text, a scale change or the title timer. The one routine that writes it.
 void RestoreScaleTitle();
 
 // The busy cursor: one on, then one off; not nestable.

@@ -1,9 +1,12 @@
 // BLDMainWndProc's command dispatcher: option check marks, view options, selection commands, keys and the timer.
 #include "shell/commands_win.h"
 
+#include <utility>
+
 #include "image/document_win.h"
 #include "platform/host.h"
 #include "platform/host_win.h"
+#include "platform/scoped_win.h"
 #include "shell/erase_command_win.h"
 #include "shell/file_commands_win.h"
 #include "shell/frame_config.h"
@@ -17,10 +20,11 @@
 #include "shell/view_options.h"
 #include "view/view_geometry.h"
 #include "view/view_window_win.h"
+#include "resource.h"
 
 namespace {
 
-HBITMAP gCaretBitmap = nullptr; // the view's caret shape while it exists
+ScopedBitmap gCaretBitmap; // the view's caret shape while it exists
 
 bool IsChecked(HMENU menu, UINT id) { return (GetMenuState(menu, id, MF_BYCOMMAND) & MF_CHECKED) != 0; }
 
@@ -34,8 +38,8 @@ void ClearSelectionAndRepaint() {
 // 3999: the item is checked while the status bar is hidden.
 void ToggleStatusBar(HWND frame) {
     HMENU menu = GetMenu(frame);
-    bool show = IsChecked(menu, 3999);
-    SetCheck(menu, 3999, !show);
+    bool show = IsChecked(menu, IDM_VIEW_HIDE_STATUS);
+    SetCheck(menu, IDM_VIEW_HIDE_STATUS, !show);
     gHostWindows.statusShown = show;
     if (show) {
         CreateStatusBar(frame);
@@ -53,16 +57,16 @@ void ToggleStatusBar(HWND frame) {
 // The menu's check marks are the state of the two scale options.
 ViewOptions ReadViewOptions(HMENU menu) {
     ViewOptions v;
-    v.autoReduce = IsChecked(menu, 4009);
-    v.fullSize = IsChecked(menu, 4015);
+    v.autoReduce = IsChecked(menu, IDM_VIEW_AUTO_REDUCE);
+    v.fullSize = IsChecked(menu, IDM_VIEW_FULL_SIZE);
     v.scaleX = gDoc.scale[0];
     v.scaleY = gDoc.scale[1];
     return v;
 }
 
 void ApplyViewOptions(HMENU menu, const ViewOptions &v) {
-    SetCheck(menu, 4009, v.autoReduce);
-    SetCheck(menu, 4015, v.fullSize);
+    SetCheck(menu, IDM_VIEW_AUTO_REDUCE, v.autoReduce);
+    SetCheck(menu, IDM_VIEW_FULL_SIZE, v.fullSize);
     gDoc.autoReduce = v.autoReduce;
     gDoc.scale[0] = v.scaleX;
     gDoc.scale[1] = v.scaleY;
@@ -86,15 +90,15 @@ void ToggleFullSize(HWND frame) {
 
 void SelectAll() {
     if (gDoc.displayImage)
-        gDoc.selection = {0, 0, ScaledExtent(gDoc.pictureWidth, gDoc.scale[0]),
-                          ScaledExtent(gDoc.pictureHeight, gDoc.scale[1])};
+        gDoc.selection = {0, 0, ScaledExtent(gDoc.header.biWidth, gDoc.scale[0]),
+                          ScaledExtent(gDoc.header.biHeight, gDoc.scale[1])};
     if (gDoc.view) InvalidateRect(gDoc.view, nullptr, FALSE);
 }
 
 // 4025 / 4026: one of the two copy sources always stays chosen.
 void ClickCopySource(HWND frame, UINT id) {
-    bool &mine = id == 4025 ? gDoc.copyInternal : gDoc.copyDisplay;
-    bool other = id == 4025 ? gDoc.copyDisplay : gDoc.copyInternal;
+    bool &mine = id == IDM_EDIT_COPY_INTERNAL ? gDoc.copyInternal : gDoc.copyDisplay;
+    bool other = id == IDM_EDIT_COPY_INTERNAL ? gDoc.copyDisplay : gDoc.copyInternal;
     bool next = ClickCopyOption(mine, other);
     if (next == mine) return;
     mine = next;
@@ -104,25 +108,19 @@ void ClickCopySource(HWND frame, UINT id) {
 // 4028: a 64 x 32 caret with a white diagonal on black.
 void ShowDiagonalCaret() {
     if (!gDoc.view) return;
-    HBITMAP bitmap = CreateBitmap(64, 32, 1, 1, nullptr);
+    ScopedBitmap bitmap(CreateBitmap(64, 32, 1, 1, nullptr));
     if (!bitmap) return;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    ReleaseDC(nullptr, screen);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    PatBlt(memory, 0, 0, 64, 32, BLACKNESS);
-    HGDIOBJ oldPen = SelectObject(memory, GetStockObject(WHITE_PEN));
-    MoveToEx(memory, 0, 0, nullptr);
-    LineTo(memory, 63, 31);
-    SelectObject(memory, oldPen);
-    SelectObject(memory, old);
-    DeleteDC(memory);
-    if (!CreateCaret(gDoc.view, bitmap, 0, 0)) {
-        DeleteObject(bitmap);
-        return;
+    {
+        MemoryDc memory(nullptr);
+        SelectedObject selected(memory, bitmap);
+        PatBlt(memory, 0, 0, 64, 32, BLACKNESS);
+        SelectedObject pen(memory, GetStockObject(WHITE_PEN));
+        MoveToEx(memory, 0, 0, nullptr);
+        LineTo(memory, 63, 31);
     }
-    if (gCaretBitmap) DeleteObject(gCaretBitmap);
-    gCaretBitmap = bitmap;
+    if (!CreateCaret(gDoc.view, bitmap, 0, 0)) return;
+    // The caret uses the bitmap until it is destroyed; keep it until then.
+    gCaretBitmap = std::move(bitmap);
     SetCaretBlinkTime(200);
     SetCaretPos(0, 0);
     ShowCaret(gDoc.view);
@@ -130,8 +128,7 @@ void ShowDiagonalCaret() {
 
 void DestroyDiagonalCaret() {
     DestroyCaret();
-    if (gCaretBitmap) DeleteObject(gCaretBitmap);
-    gCaretBitmap = nullptr;
+    gCaretBitmap.reset();
 }
 
 bool IsArrow(WPARAM key) { return key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN; }
@@ -169,7 +166,7 @@ void MovePasteByKey(ArrowChange c) {
 void MoveSelectionByKey(ArrowChange c) {
     if (!c.dx && !c.dy && !c.dRight && !c.dBottom) return;
     gDoc.titleNeedsRefresh = true;
-    HDC dc = GetDC(gDoc.view);
+    WindowDc dc(gDoc.view);
     POINT scroll = ScrollPosition(gDoc.view);
     SetWindowOrgEx(dc, scroll.x, scroll.y, nullptr);
     RECT &s = gDoc.selection;
@@ -178,7 +175,6 @@ void MoveSelectionByKey(ArrowChange c) {
                                     gDoc.header.biHeight);
     s = {n.left, n.top, n.right, n.bottom};
     if (s.right > s.left && s.bottom > s.top) InvertOutline(dc, s.left, s.top, s.right, s.bottom);
-    ReleaseDC(gDoc.view, dc);
     ShowStatusText(0, RectangleText(s.left, s.top, s.right - s.left, s.bottom - s.top).c_str());
 }
 
@@ -186,52 +182,52 @@ void MoveSelectionByKey(ArrowChange c) {
 
 bool OnFrameCommand(HWND frame, int id) {
     switch (id) {
-    case 1114:
-    case 1115:
-    case 1116:
-        if (gShell.levelPopupOwner) PostMessageA(gShell.levelPopupOwner, WM_COMMAND, (WPARAM)(id - 100), 0);
+    case IDM_POPUP_HIGHLIGHT:
+    case IDM_POPUP_SHADOW:
+    case IDM_POPUP_AVERAGE:
+        if (gShell.levelPopupOwner) PostMessageA(gShell.levelPopupOwner, WM_COMMAND, (WPARAM)(id - IDM_POPUP_HIGHLIGHT + IDM_PAGE_HIGHLIGHT), 0);
         break;
-    case 3999: ToggleStatusBar(frame); break;
-    case 4000:
+    case IDM_VIEW_HIDE_STATUS: ToggleStatusBar(frame); break;
+    case IDM_FILE_OPEN:
         OpenCommand(frame);
         RebuildDisplayImage();
         UpdateToolCursor();
         break;
-    case 4001: SaveCommand(frame, false); break;
-    case 4005: SaveCommand(frame, true); break;
-    case 4010: EraseCommand(frame); break;
-    case 40010: RestoreUndo(); break;
-    case 4013:
-    case 4014:
-        if (!QuarterTurnCommand(id == 4013 ? 0 : 1)) return false;
+    case IDM_FILE_SAVE: SaveCommand(frame, false); break;
+    case IDM_FILE_SAVE_COMPRESSED: SaveCommand(frame, true); break;
+    case IDM_EDIT_ERASE: EraseCommand(frame); break;
+    case IDM_EDIT_UNDO: RestoreUndo(); break;
+    case IDM_ROTATE_RIGHT:
+    case IDM_ROTATE_LEFT:
+        if (!QuarterTurnCommand(id == IDM_ROTATE_RIGHT ? 0 : 1)) return false;
         break;
-    case 4009: ToggleAutoReduce(frame); break;
-    case 4015: ToggleFullSize(frame); break;
-    case 4018: SelectAll(); break;
-    case 4019: ClearSelectionAndRepaint(); break;
-    case 4011:
-    case 4012:
+    case IDM_VIEW_AUTO_REDUCE: ToggleAutoReduce(frame); break;
+    case IDM_VIEW_FULL_SIZE: ToggleFullSize(frame); break;
+    case IDM_EDIT_SELECT_ALL: SelectAll(); break;
+    case IDM_EDIT_SELECT_NONE: ClearSelectionAndRepaint(); break;
+    case IDM_FILE_SAVE_INTERNAL:
+    case IDM_FILE_SAVE_DISPLAY:
         SetCheck(GetMenu(frame), (UINT)id, true);
-        SetCheck(GetMenu(frame), id == 4011 ? 4012 : 4011, false);
+        SetCheck(GetMenu(frame), id == IDM_FILE_SAVE_INTERNAL ? IDM_FILE_SAVE_DISPLAY : IDM_FILE_SAVE_INTERNAL, false);
         break;
-    case 4021: {
-        bool was = IsChecked(GetMenu(frame), 4021);
+    case IDM_EDIT_PASTE_DISPLAY: {
+        bool was = IsChecked(GetMenu(frame), IDM_EDIT_PASTE_DISPLAY);
         gDoc.pasteDisplayPriority = !was;
-        SetCheck(GetMenu(frame), 4021, !was);
+        SetCheck(GetMenu(frame), IDM_EDIT_PASTE_DISPLAY, !was);
         break;
     }
-    case 4025:
-    case 4026: ClickCopySource(frame, (UINT)id); break;
-    case 4027:
+    case IDM_EDIT_COPY_INTERNAL:
+    case IDM_EDIT_COPY_DISPLAY: ClickCopySource(frame, (UINT)id); break;
+    case IDM_ROTATE_FAST:
         gDoc.fastRotation = !gDoc.fastRotation;
-        SetCheck(GetMenu(frame), 4027, gDoc.fastRotation);
+        SetCheck(GetMenu(frame), IDM_ROTATE_FAST, gDoc.fastRotation);
         break;
-    case 4028: ShowDiagonalCaret(); break;
-    case 4029: DestroyDiagonalCaret(); break;
-    case 40009: {
-        bool was = IsChecked(GetMenu(frame), 40009);
+    case IDM_CARET_SHOW: ShowDiagonalCaret(); break;
+    case IDM_CARET_HIDE: DestroyDiagonalCaret(); break;
+    case IDM_VIEW_HIDE_FLOAT_INFO: {
+        bool was = IsChecked(GetMenu(frame), IDM_VIEW_HIDE_FLOAT_INFO);
         gDoc.floatInfoHidden = !was;
-        SetCheck(GetMenu(frame), 40009, !was);
+        SetCheck(GetMenu(frame), IDM_VIEW_HIDE_FLOAT_INFO, !was);
         break;
     }
     default: break; // the tools follow the toolbar; add-in commands are only forwarded
@@ -257,7 +253,7 @@ void OnFrameKeyDown(HWND frame, WPARAM key) {
     if (gDoc.scale[0] != 1.0f || gDoc.scale[1] != 1.0f || !gDoc.view) return;
     ArrowChange c = ArrowKeyChange(ToArrow(key), gShell.shiftHeld);
     if (gDoc.paste.dib) MovePasteByKey(c);
-    else if (IsNowTool() == 4030) MoveSelectionByKey(c);
+    else if (IsNowTool() == IDM_TOOL_RECTANGLE) MoveSelectionByKey(c);
 }
 
 void OnFrameKeyUp(HWND frame, WPARAM key) {
@@ -270,5 +266,5 @@ void OnFrameTimer(HWND frame, UINT_PTR id) {
     KillTimer(frame, id);
     if (id != kTitleTimerId) return;
     gDoc.titleNeedsRefresh = false;
-    ShowScaleTitle();
+    RestoreScaleTitle();
 }

@@ -9,29 +9,21 @@
 #include "shell/shell_win.h"
 #include "shell/toolbar_win.h"
 #include "shell/undo_win.h"
+#include "resource.h"
 
 namespace {
 
 void EraseFloatingPaste(HWND frame) {
-    BlockFree(gDoc.paste.dib);
-    if (gDoc.paste.bitmap) DeleteObject(gDoc.paste.bitmap);
-    gDoc.paste = FloatingPaste{};
-    DibHeader h;
-    if (DibInfo(gDoc.internalImage, &h)) memcpy(&gDoc.header, &h, sizeof h);
+    DropFloatingPaste();
     HMENU menu = GetMenu(frame);
-    MirrorEnable(menu, 4007, MF_ENABLED);
-    MirrorEnable(menu, 4018, MF_ENABLED);
+    MirrorEnable(menu, IDM_EDIT_COPY, MF_ENABLED);
+    MirrorEnable(menu, IDM_EDIT_SELECT_ALL, MF_ENABLED);
 }
 
 void ErasePicture() {
     // Erasing an empty window must not throw away the undo copy of the picture erased before.
     if (gDoc.internalImage) StoreUndo();
-    if (gDoc.internalImage) BlockFree(gDoc.internalImage);
-    gDoc.internalImage = nullptr;
-    if (gDoc.displayImage) DeleteObject(gDoc.displayImage);
-    gDoc.displayImage = nullptr;
-    gDoc.pictureWidth = gDoc.pictureHeight = 0;
-    gDoc.header.biWidth = gDoc.header.biHeight = 0;
+    ClearPicture();
     strcpy(gDoc.title, "(無題)");
     ShowStatusText(1, gDoc.title);
     ResetPictureSettings();

@@ -59,7 +59,7 @@ bool OpenPipeline(const char *path) {
     OpenReport report;
     PackedDib picture = OpenPictureFile(path, &report);
     if (!picture) return false;
-    ReplaceInternalImage(picture);
+    ReplaceInternalImage(picture, UndoRule::kDrop);
     strncpy(gDoc.title, path, sizeof gDoc.title - 1);
     gDoc.title[sizeof gDoc.title - 1] = '\0';
     return true;

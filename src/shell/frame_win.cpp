@@ -10,12 +10,14 @@
 #include "image/document_win.h"
 #include "platform/host.h"
 #include "platform/host_win.h"
+#include "platform/scoped_win.h"
 #include "shell/commands_win.h"
 #include "shell/frame_config.h"
 #include "shell/toolbar_model.h"
 #include "shell/toolbar_win.h"
 #include "shell/undo_win.h"
 #include "view/view_window_win.h"
+#include "resource.h"
 
 ShellState gShell;
 
@@ -72,13 +74,14 @@ bool RegisterClasses(HINSTANCE instance) {
 // a Shift-JIS one.
 HFONT CreateUiFont() {
     HFONT font = CreateFontA(-10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, kUiFontFace);
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, font);
-    int charset = GetTextCharset(dc);
+    int charset = 0;
     char face[LF_FACESIZE] = "";
-    GetTextFaceA(dc, sizeof face, face);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
+    {
+        WindowDc dc(nullptr);
+        SelectedObject selected(dc, font);
+        charset = GetTextCharset(dc);
+        GetTextFaceA(dc, sizeof face, face);
+    }
     if (strcmp(face, kUiFontFace) != 0 && charset != SHIFTJIS_CHARSET) {
         HFONT japanese = CreateFontA(-10, 0, 0, 0, 0, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0, kUiFontFace);
         if (japanese) {
@@ -117,7 +120,8 @@ void CreateLevelPopups() {
     };
     for (int i = 0; i < 2; ++i) {
         gShell.levelPopup[i] = CreatePopupMenu();
-        for (int j = 0; j < 3; ++j) AppendMenuA(gShell.levelPopup[i], MF_STRING, 1114 + j, kTexts[i][j]);
+        for (int j = 0; j < 3; ++j)
+            AppendMenuA(gShell.levelPopup[i], MF_STRING, IDM_POPUP_HIGHLIGHT + j, kTexts[i][j]);
     }
 }
 
@@ -139,28 +143,30 @@ LRESULT OnCreate(HWND hwnd, WPARAM wParam, LPARAM lParam) {
     gShell.frame = hwnd;
     gHostWindows.frame = hwnd;
     LoadAddins(hwnd, MakeHostContext());
-    HDC dc = GetDC(hwnd);
-    SetUpToolbar(hwnd, dc);
-    // Only "is this a 256-colour palette display" is ever asked; 2^BITSPIXEL would overflow on 32-bit displays.
-    gDoc.paletteDevice =
-        GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES) == 8 && (GetDeviceCaps(dc, RASTERCAPS) & RC_PALETTE);
-    ReleaseDC(hwnd, dc);
+    {
+        WindowDc dc(hwnd);
+        SetUpToolbar(hwnd, dc);
+        // Only "is this a 256-colour palette display" is ever asked; 2^BITSPIXEL would overflow on 32-bit displays.
+        gDoc.paletteDevice = GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES) == 8 &&
+                             (GetDeviceCaps(dc, RASTERCAPS) & RC_PALETTE);
+    }
     if (!AllocatePaletteBuffer()) {
         MessageBoxA(hwnd, "パレット情報用のメモリを取得できません。", nullptr, MB_OK);
         return -1;
     }
-    gDoc.displayPalette = MakeRangePalette(255, 255, 255, 0, 0, 0);
-    if (!gDoc.displayPalette) {
+    HPALETTE first = MakeRangePalette(255, 255, 255, 0, 0, 0);
+    if (!first) {
         MessageBoxA(hwnd, "CreatePalette()関数でエラーが発生しました。", nullptr, MB_OK);
         return -1;
     }
+    ReplaceDisplayPalette(first);
     gShell.fileDialog = static_cast<FileDialogBlock *>(AllocLockedBlock(&gShell.fileDialogHandle, sizeof(FileDialogBlock)));
     if (!gShell.fileDialog) return -1;
     HMENU menu = GetMenu(hwnd);
-    MirrorCheck(menu, 4011, MF_CHECKED);
-    MirrorCheck(menu, 4012, MF_UNCHECKED);
-    MirrorCheck(menu, 4026, MF_CHECKED);
-    MirrorCheck(menu, 4025, MF_CHECKED);
+    MirrorCheck(menu, IDM_FILE_SAVE_INTERNAL, MF_CHECKED);
+    MirrorCheck(menu, IDM_FILE_SAVE_DISPLAY, MF_UNCHECKED);
+    MirrorCheck(menu, IDM_EDIT_COPY_DISPLAY, MF_CHECKED);
+    MirrorCheck(menu, IDM_EDIT_COPY_INTERNAL, MF_CHECKED);
     return CallAddinChain(hwnd, WM_CREATE, wParam, lParam);
 }
 
@@ -173,15 +179,7 @@ void OnDestroy(HWND hwnd) {
         gShell.fileDialogHandle = nullptr;
         gShell.fileDialog = nullptr;
     }
-    if (gDoc.internalImage) BlockFree(gDoc.internalImage);
-    gDoc.internalImage = nullptr;
-    if (gDoc.displayImage) DeleteObject(gDoc.displayImage);
-    gDoc.displayImage = nullptr;
-    if (gDoc.paste.dib) BlockFree(gDoc.paste.dib);
-    if (gDoc.paste.bitmap) DeleteObject(gDoc.paste.bitmap);
-    gDoc.paste = FloatingPaste{};
-    if (gDoc.displayPalette) DeleteObject(gDoc.displayPalette);
-    gDoc.displayPalette = nullptr;
+    ReleaseDocument();
     FreePaletteBuffer();
     if (gShell.handCursor) DestroyCursor(gShell.handCursor);
     gShell.handCursor = nullptr;
@@ -216,9 +214,10 @@ void OnSize(HWND hwnd, WPARAM wParam, LPARAM lParam) {
 void OnPaint(HWND hwnd) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
-    HGDIOBJ old = SelectObject(dc, gShell.uiFont);
-    DrawButtons(hwnd, dc, 0);
-    SelectObject(dc, old);
+    {
+        SelectedObject font(dc, gShell.uiFont);
+        DrawButtons(hwnd, dc, 0);
+    }
     EndPaint(hwnd, &ps);
 }
 
@@ -237,8 +236,6 @@ void CreateStatusBar(HWND frame) {
                                           gShell.instance, nullptr);
     SetStatusParts(frame);
 }
-
-void ShowScaleTitle() { ShowStatusText(1, ScaleTitle(gDoc.title, gDoc.scale[0], gDoc.scale[1]).c_str()); }
 
 LRESULT CALLBACK BLDMainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     switch (message) {
@@ -274,9 +271,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR, int show) {
     HWND frame = CreateWindowExA(0, kFrameClass, kFrameCaption,
                                  WS_CLIPCHILDREN | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX, p.x,
                                  p.y, p.width, p.height, nullptr, nullptr, instance, nullptr);
+    if (!frame) return 0;
     if (gHostWindows.statusShown) CreateStatusBar(frame);
-    else CheckMenuItem(GetMenu(frame), 3999, MF_CHECKED);
-    if (gDoc.floatInfoHidden) CheckMenuItem(GetMenu(frame), 40009, MF_CHECKED);
+    else CheckMenuItem(GetMenu(frame), IDM_VIEW_HIDE_STATUS, MF_CHECKED);
+    if (gDoc.floatInfoHidden) CheckMenuItem(GetMenu(frame), IDM_VIEW_HIDE_FLOAT_INFO, MF_CHECKED);
     RECT client{};
     GetClientRect(frame, &client);
     gDoc.view = CreateWindowExA(0, kViewClass, nullptr,
@@ -285,7 +283,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR, int show) {
                                 0, client.bottom - 26, client.right, 100, frame, nullptr, instance, nullptr);
     gShell.swatch = CreateWindowExA(0, kSwatchClass, nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER, 0, 0, 20, 20,
                                     gDoc.view, nullptr, instance, nullptr);
-    if (!frame) return 0;
     CreateLevelPopups();
     DragAcceptFiles(gDoc.view, TRUE);
     ShowWindow(frame, show);

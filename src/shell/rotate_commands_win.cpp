@@ -15,8 +15,7 @@ bool QuarterTurnCommand(int direction) {
     // On failure the picture stays as it was; the undo copy just taken stays too.
     PackedDib turned = RotateQuarterTurn(gDoc.internalImage, direction);
     if (turned) {
-        BlockFree(gDoc.internalImage);
-        gDoc.internalImage = turned;
+        ReplaceInternalImage(turned, UndoRule::kKeep);
         RebuildDisplayImage();
         ResetPictureSettings();
     }

@@ -11,13 +11,12 @@
 #include "shell/save_picture.h"
 #include "shell/shell_win.h"
 #include "shell/undo_win.h"
+#include "resource.h"
 
 namespace {
 
-constexpr UINT kSaveInternal = 4011;
-
 bool SavesInternalImage(HWND frame) {
-    return (GetMenuState(GetMenu(frame), kSaveInternal, MF_BYCOMMAND) & MF_CHECKED) != 0;
+    return (GetMenuState(GetMenu(frame), IDM_FILE_SAVE_INTERNAL, MF_BYCOMMAND) & MF_CHECKED) != 0;
 }
 
 // After the dialog: the picture to write, or null. *owned when the caller must free it; *reported when a message

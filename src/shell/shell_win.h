@@ -42,5 +42,3 @@ extern "C" LRESULT CALLBACK BLDMainWndProc(HWND hwnd, UINT message, WPARAM wPara
 void CreateStatusBar(HWND frame);
 // Sets the status parts' right edges for the frame's current width.
 void SetStatusParts(HWND frame);
-// Writes the title with the scale as status part 1 (or the caption).
-void ShowScaleTitle();

@@ -3,20 +3,25 @@
 
 #include <cstring>
 
+#include "resource.h"
+
 namespace {
 
-// y 2, 24 x 22 for every button.
+// y 2, 24 x 22 for every button: index, state, x, y, width, height, gap, kind, group, three faces, command.
 const ToolButton kBuiltIn[kToolbarButtons + 1] = {
-    {0, 0, 0, 2, 24, 22, 12, 0, 0, 315, 316, 317, 4000},
-    {1, 0, 0, 2, 24, 22, 0, 0, 0, 318, 319, 320, 4001},
-    {2, 0, 0, 2, 24, 22, 0, 0, 0, 327, 328, 329, 4022},
-    {3, 0, 0, 2, 24, 22, 12, 0, 0, 321, 322, 323, 4007},
-    {4, 0, 0, 2, 24, 22, 0, 0, 0, 324, 325, 326, 4008},
-    {5, kButtonChecked, 0, 2, 24, 22, 12, 1, 1, 300, 301, 302, 4030},
-    {6, 0, 0, 2, 24, 22, 0, 1, 1, 303, 304, 305, 4031},
-    {7, 0, 0, 2, 24, 22, 0, 1, 1, 306, 307, 308, 4035},
-    {8, kButtonGrayed, 0, 2, 24, 22, 0, 1, 1, 309, 310, 311, 4033},
-    {9, kButtonGrayed, 0, 2, 24, 22, 0, 1, 1, 312, 313, 314, 4034},
+    {0, 0, 0, 2, 24, 22, 12, 0, 0, IDB_OPEN, IDB_OPEN_CHECKED, IDB_OPEN_GRAYED, IDM_FILE_OPEN},
+    {1, 0, 0, 2, 24, 22, 0, 0, 0, IDB_SAVE, IDB_SAVE_CHECKED, IDB_SAVE_GRAYED, IDM_FILE_SAVE},
+    {2, 0, 0, 2, 24, 22, 0, 0, 0, IDB_PRINT, IDB_PRINT_CHECKED, IDB_PRINT_GRAYED, IDM_FILE_PRINT},
+    {3, 0, 0, 2, 24, 22, 12, 0, 0, IDB_COPY, IDB_COPY_CHECKED, IDB_COPY_GRAYED, IDM_EDIT_COPY},
+    {4, 0, 0, 2, 24, 22, 0, 0, 0, IDB_PASTE, IDB_PASTE_CHECKED, IDB_PASTE_GRAYED, IDM_EDIT_PASTE},
+    {5, kButtonChecked, 0, 2, 24, 22, 12, 1, 1, IDB_RECTANGLE, IDB_RECTANGLE_CHECKED, IDB_RECTANGLE_GRAYED,
+     IDM_TOOL_RECTANGLE},
+    {6, 0, 0, 2, 24, 22, 0, 1, 1, IDB_AXIS, IDB_AXIS_CHECKED, IDB_AXIS_GRAYED, IDM_TOOL_AXIS},
+    {7, 0, 0, 2, 24, 22, 0, 1, 1, IDB_COLOUR_PICK, IDB_COLOUR_PICK_CHECKED, IDB_COLOUR_PICK_GRAYED,
+     IDM_TOOL_COLOUR_PICK},
+    {8, kButtonGrayed, 0, 2, 24, 22, 0, 1, 1, IDB_POLYGON, IDB_POLYGON_CHECKED, IDB_POLYGON_GRAYED, IDM_TOOL_POLYGON},
+    {9, kButtonGrayed, 0, 2, 24, 22, 0, 1, 1, IDB_MAGIC_ROD, IDB_MAGIC_ROD_CHECKED, IDB_MAGIC_ROD_GRAYED,
+     IDM_TOOL_MAGIC_ROD},
     {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
 };
 

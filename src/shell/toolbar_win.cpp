@@ -4,6 +4,8 @@
 #include "image/document_win.h"
 #include "shell/shell_win.h"
 #include "shell/toolbar_model.h"
+#include "platform/scoped_win.h"
+#include "resource.h"
 
 namespace {
 
@@ -12,23 +14,21 @@ ToolbarTable gToolbar; // lives from WM_CREATE to WM_DESTROY
 // Draws one face of button n; false when its bitmap is missing.
 bool DrawFace(HDC dc, int n, int32_t bitmapId) {
     const ToolButton &b = gToolbar.button[n];
-    HBITMAP bitmap = LoadBitmapA(gShell.instance, MAKEINTRESOURCEA(bitmapId));
+    ScopedBitmap bitmap(LoadBitmapA(gShell.instance, MAKEINTRESOURCEA(bitmapId)));
     if (!bitmap) return false;
-    HDC memory = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(memory, bitmap);
+    MemoryDc memory(dc);
+    SelectedObject selected(memory, bitmap);
     BitBlt(dc, b.x, b.y, b.width, b.height, memory, 0, 0, SRCCOPY);
-    SelectObject(memory, old);
-    DeleteDC(memory);
-    DeleteObject(bitmap);
     return true;
 }
 
 void RedrawButtons(uint32_t mask) {
     if (!mask || !gShell.frame) return;
-    HDC dc = GetDC(gShell.frame);
-    for (int i = 0; i < gToolbar.count; ++i)
-        if (mask & (1u << i)) DrawButtons(gShell.frame, dc, i + 1);
-    ReleaseDC(gShell.frame, dc);
+    {
+        WindowDc dc(gShell.frame);
+        for (int i = 0; i < gToolbar.count; ++i)
+            if (mask & (1u << i)) DrawButtons(gShell.frame, dc, i + 1);
+    }
     RECT strip{0, 0, 0, kToolbarHeight};
     RECT client;
     GetClientRect(gShell.frame, &client);
@@ -55,29 +55,32 @@ bool TrackRelease(HWND frame, POINT *up) {
     }
 }
 
+// The menu's check marks follow the strip: this is how the Tools menu shows the active tool.
+void FollowButtonInMenu(HWND frame, int n) {
+    HMENU menu = GetMenu(frame);
+    const ToolButton &b = gToolbar.button[n];
+    if (menu) CheckMenuItem(menu, (UINT)b.command, (UINT)(b.state & MF_CHECKED));
+}
+
 } // namespace
 
 void SetUpToolbar(HWND frame, HDC dc) {
     SetUpToolbarTable(&gToolbar);
+    for (int i = 0; i < gToolbar.count; ++i) FollowButtonInMenu(frame, i);
     DrawButtons(frame, dc, 0);
 }
 
 void DrawButtons(HWND frame, HDC dc, int which) {
-    HMENU menu = GetMenu(frame);
     int first = which == 0 ? 0 : which - 1;
     int last = which == 0 ? gToolbar.count : which;
-    for (int i = first; i < last && i < gToolbar.count; ++i) {
-        const ToolButton &b = gToolbar.button[i];
-        if (!DrawFace(dc, i, ButtonFace(b))) break;
-        // The menu's check marks follow the strip: this is how the Tools menu shows the active tool.
-        if (menu) CheckMenuItem(menu, (UINT)b.command, (UINT)(b.state & MF_CHECKED));
-    }
+    for (int i = first; i < last && i < gToolbar.count; ++i)
+        if (!DrawFace(dc, i, ButtonFace(gToolbar.button[i]))) break;
 }
 
 void PressButton(HWND frame, int x, int y) {
     int n = HitTestButton(gToolbar, x, y);
     if (n < 0 || (gToolbar.button[n].state & kButtonGrayed)) return;
-    HDC dc = GetDC(frame);
+    WindowDc dc(frame);
     DrawFace(dc, n, PressedFace(gToolbar.button[n]));
     SetCapture(frame);
     POINT up{-1, -1};
@@ -85,15 +88,17 @@ void PressButton(HWND frame, int x, int y) {
     if (GetCapture() == frame) ReleaseCapture();
     if (released && HitTestButton(gToolbar, up.x, up.y) == n) ActivateButton(frame, dc, n);
     DrawButtons(frame, dc, n + 1);
-    ReleaseDC(frame, dc);
 }
 
 void ActivateButton(HWND frame, HDC dc, int n) {
     uint32_t redraw = 0;
     int32_t command = ActivateButtonState(&gToolbar, n, &redraw);
     if (command) PostMessageA(frame, WM_COMMAND, (WPARAM)command, 0);
-    for (int i = 0; i < gToolbar.count; ++i)
-        if (redraw & (1u << i)) DrawButtons(frame, dc, i + 1);
+    for (int i = 0; i < gToolbar.count; ++i) {
+        if (!(redraw & (1u << i))) continue;
+        FollowButtonInMenu(frame, i);
+        DrawButtons(frame, dc, i + 1);
+    }
     UpdateToolCursor();
     if (gDoc.view) InvalidateRect(gDoc.view, nullptr, FALSE);
 }
@@ -119,9 +124,9 @@ void UpdateToolCursor() {
     bool swatch = false;
     if (gDoc.internalImage) {
         switch (IsNowTool()) {
-        case 4030: cursor = gShell.toolCursor[0]; break;
-        case 4031: cursor = gShell.toolCursor[1]; break;
-        case 4035: cursor = gShell.toolCursor[5]; swatch = true; break;
+        case IDM_TOOL_RECTANGLE: cursor = gShell.toolCursor[0]; break;
+        case IDM_TOOL_AXIS: cursor = gShell.toolCursor[1]; break;
+        case IDM_TOOL_COLOUR_PICK: cursor = gShell.toolCursor[5]; swatch = true; break;
         default: break;
         }
         if (!cursor) cursor = gShell.defaultViewCursor;

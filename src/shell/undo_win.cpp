@@ -10,23 +10,15 @@
 #include "shell/shell_win.h"
 #include "shell/toolbar_win.h"
 #include "shell/work_memory.h"
+#include "resource.h"
 
 namespace {
-
-constexpr UINT kUndoCommand = 40010;
 
 // The test switch's plan; empty (nothing fails) unless ORBEN_TEST_FAIL_ALLOC was set at start-up.
 AllocFailPlan gFailPlan;
 
 void SetUndoEnabled(bool on) {
-    if (gShell.frame) MirrorEnable(GetMenu(gShell.frame), kUndoCommand, on ? MF_ENABLED : MF_GRAYED);
-}
-
-bool ReleaseDisplayImage() {
-    if (!gDoc.displayImage) return false;
-    DeleteObject(gDoc.displayImage);
-    gDoc.displayImage = nullptr;
-    return true;
+    if (gShell.frame) MirrorEnable(GetMenu(gShell.frame), IDM_EDIT_UNDO, on ? MF_ENABLED : MF_GRAYED);
 }
 
 bool HasUndoCopy() { return gDoc.undoCopy != nullptr; }
@@ -69,17 +61,13 @@ HGLOBAL DuplicateBlock(HGLOBAL block) {
 }
 
 void StoreUndo() {
-    DropUndo();
-    gDoc.undoCopy = DuplicateBlock(gDoc.internalImage);
+    StoreUndoCopy();
     SetUndoEnabled(true);
 }
 
 void RestoreUndo() {
     DibHeader h;
-    if (DibInfo(gDoc.paste.dib, &h) || !gDoc.undoCopy) return;
-    if (gDoc.internalImage) BlockFree(gDoc.internalImage);
-    gDoc.internalImage = gDoc.undoCopy;
-    gDoc.undoCopy = nullptr;
+    if (DibInfo(gDoc.paste.dib, &h) || !RestoreUndoCopy()) return;
     SetUndoEnabled(false);
     RebuildDisplayImage();
     // After an erase the view had no tool cursor; the picture is back, so is the tool's cursor.

@@ -5,14 +5,13 @@
 #include <vector>
 
 #include "image/document_win.h"
+#include "resource.h"
 #include "shell/file_commands_win.h"
 #include "shell/picture_settings.h"
 #include "shell/shell_win.h"
 #include "view/drop_sequence.h"
 
 namespace {
-
-constexpr int kConfirmEachDialog = 108;
 
 // Offset of dialog 108 from the view's top-left corner on the screen; it first opens at the corner itself.
 POINT gConfirmOffset{0, 0};
@@ -49,7 +48,7 @@ INT_PTR CALLBACK ConfirmEachDlgProc(HWND dialog, UINT message, WPARAM wParam, LP
 }
 
 DropAnswer AskOneAtATime(HWND view) {
-    INT_PTR id = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kConfirmEachDialog),
+    INT_PTR id = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_CONFIRM_EACH),
                                  GetParent(view) ? GetParent(view) : view, ConfirmEachDlgProc, (LPARAM)view);
     if (id == IDYES) return DropAnswer::kYes;
     if (id == IDNO) return DropAnswer::kNo;

@@ -3,53 +3,15 @@
 
 #include "image/document_win.h"
 #include "platform/host.h"
+#include "platform/scoped_win.h"
 #include "shell/frame_config.h"
 #include "shell/shell_win.h"
 #include "shell/toolbar_win.h"
 #include "view/drop_files_win.h"
 #include "view/view_geometry.h"
+#include "resource.h"
 
 namespace {
-
-// A memory DC for one paint, deleted at the end of the scope.
-class MemoryDc {
-public:
-    explicit MemoryDc(HDC like) : dc_(CreateCompatibleDC(like)) {}
-    ~MemoryDc() { if (dc_) DeleteDC(dc_); }
-    MemoryDc(const MemoryDc &) = delete;
-    MemoryDc &operator=(const MemoryDc &) = delete;
-    operator HDC() const { return dc_; }
-private:
-    HDC dc_;
-};
-
-// Selects an object into a DC and puts the previous one back at the end of the scope.
-class Selection {
-public:
-    Selection(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
-    ~Selection() { if (old_) SelectObject(dc_, old_); }
-    Selection(const Selection &) = delete;
-    Selection &operator=(const Selection &) = delete;
-private:
-    HDC dc_;
-    HGDIOBJ old_;
-};
-
-class PaletteSelection {
-public:
-    PaletteSelection(HDC dc, HPALETTE palette, BOOL background = FALSE)
-        : dc_(dc), old_(palette ? SelectPalette(dc, palette, background) : nullptr) {
-        if (palette) realized_ = RealizePalette(dc);
-    }
-    ~PaletteSelection() { if (old_) SelectPalette(dc_, old_, TRUE); }
-    PaletteSelection(const PaletteSelection &) = delete;
-    PaletteSelection &operator=(const PaletteSelection &) = delete;
-    UINT realized() const { return realized_; }
-private:
-    HDC dc_;
-    HPALETTE old_;
-    UINT realized_ = 0;
-};
 
 bool BarShown(HWND view, int bar) {
     SCROLLINFO si{};
@@ -62,7 +24,7 @@ bool BarShown(HWND view, int bar) {
 void OnPaint(HWND hwnd) {
     if (gDoc.titleRepaint) {
         gDoc.titleRepaint = false;
-        ShowScaleTitle();
+        RestoreScaleTitle();
     }
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
@@ -87,11 +49,11 @@ void OnPaint(HWND hwnd) {
         if (gDoc.paste.bitmap) {
             PaintPicture(dc, ScaledExtent(gDoc.paste.x, gDoc.scale[0]), ScaledExtent(gDoc.paste.y, gDoc.scale[1]), 0, 0,
                          0, 0, gDoc.paste.bitmap);
-        } else if (gDoc.scale[0] == 1.0f && gDoc.scale[1] == 1.0f && IsNowTool() == 4030) {
+        } else if (gDoc.scale[0] == 1.0f && gDoc.scale[1] == 1.0f && IsNowTool() == IDM_TOOL_RECTANGLE) {
             const RECT &s = gDoc.selection;
             if (s.right > s.left && s.bottom > s.top) InvertOutline(dc, s.left, s.top, s.right, s.bottom);
         }
-        UpdateScrollRanges(hwnd, gDoc.pictureWidth, gDoc.pictureHeight);
+        UpdateScrollRanges(hwnd, gDoc.header.biWidth, gDoc.header.biHeight);
     } else {
         UpdateScrollRanges(hwnd, 0, 0);
         RECT r{scroll.x, scroll.y, client.right + scroll.x, client.bottom + scroll.y};
@@ -116,15 +78,14 @@ void OnScroll(HWND hwnd, UINT message, WPARAM wParam) {
 
 void OnPaletteChanged(HWND hwnd, HWND changer) {
     if (changer == hwnd || !gDoc.displayPalette) return;
-    HDC dc = GetDC(hwnd);
     {
-        PaletteSelection palette(dc, gDoc.displayPalette, TRUE);
+        WindowDc dc(hwnd);
+        RealizedPalette palette(dc, gDoc.displayPalette, TRUE);
         if (palette.realized()) {
             InvalidateRect(hwnd, nullptr, FALSE);
             MessageBeep(0);
         }
     }
-    ReleaseDC(hwnd, dc);
     InvalidateRect(hwnd, nullptr, FALSE);
 }
 
@@ -138,10 +99,10 @@ int PaintPicture(HDC dc, int dstX, int dstY, int srcX, int srcY, int srcWidth, i
         POINT scroll = ScrollPosition(view);
         SetWindowOrgEx(dc, scroll.x, scroll.y, nullptr);
     }
-    PaletteSelection palette(dc, gDoc.displayPalette);
+    RealizedPalette palette(dc, gDoc.displayPalette);
     MemoryDc memory(dc);
-    PaletteSelection memoryPalette(memory, gDoc.displayPalette);
-    Selection selected(memory, bitmap);
+    RealizedPalette memoryPalette(memory, gDoc.displayPalette);
+    SelectedObject selected(memory, bitmap);
     BITMAP bm{};
     GetObjectA(bitmap, sizeof bm, &bm);
     if (srcWidth == 0) srcWidth = bm.bmWidth;
@@ -154,7 +115,7 @@ int PaintPicture(HDC dc, int dstX, int dstY, int srcX, int srcY, int srcWidth, i
             float s = AutoReduceDivisor(bm.bmWidth, bm.bmHeight, client.right, client.bottom, gDoc.scale[0]);
             gDoc.scale[0] = gDoc.scale[1] = s;
         }
-        if (gDoc.scale[0] != oldX || gDoc.scale[0] != oldY) ShowStatusText(1, ScaleTitle(gDoc.title, gDoc.scale[0], gDoc.scale[0]).c_str());
+        if (gDoc.scale[0] != oldX || gDoc.scale[1] != oldY) RestoreScaleTitle();
     }
     SetStretchBltMode(dc, COLORONCOLOR);
     return StretchBlt(dc, dstX, dstY, ScaledExtent(srcWidth, gDoc.scale[0]), ScaledExtent(srcHeight, gDoc.scale[1]),
@@ -215,7 +176,7 @@ LRESULT CALLBACK DispWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     case WM_HSCROLL:
     case WM_VSCROLL: OnScroll(hwnd, message, wParam); return 1;
     case WM_SIZE:
-        UpdateScrollRanges(hwnd, gDoc.pictureWidth, gDoc.pictureHeight);
+        UpdateScrollRanges(hwnd, gDoc.header.biWidth, gDoc.header.biHeight);
         InvalidateRect(hwnd, nullptr, FALSE);
         return 1;
     case WM_PALETTECHANGED: OnPaletteChanged(hwnd, reinterpret_cast<HWND>(wParam)); return 1;
@@ -231,9 +192,8 @@ LRESULT CALLBACK SwatchWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
         RECT r;
         GetClientRect(hwnd, &r);
         uint32_t c = gDoc.pickedColour; // 0x00RRGGBB
-        HBRUSH brush = CreateSolidBrush(RGB((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF));
+        ScopedBrush brush(CreateSolidBrush(RGB((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF)));
         FillRect(dc, &r, brush);
-        DeleteObject(brush);
         EndPaint(hwnd, &ps);
         return 0;
     }

@@ -222,10 +222,10 @@ void StatusBarHidden() {
     WriteIni(ProbeIni({"E2EPROBE1.DLL"}));
     App app;
     if (!Launch(app)) return;
-    Command(app, 3999);
+    Command(app, IDM_VIEW_HIDE_STATUS);
     FindChildren(app);
     CHECK(app.status == nullptr);
-    CHECK(Checked(QueryState(app), 3999));
+    CHECK(Checked(QueryState(app), IDM_VIEW_HIDE_STATUS));
     CHECK_EQ(WindowText(app.frame), std::string("Zelka - "));
     // With the status bar hidden, the texts of the 8-bit conversion go to the caption and no progress bar appears.
     const int textsBefore = TextCount();
@@ -243,10 +243,10 @@ void StatusBarHidden() {
         CHECK_EQ(ChildRectInParent(app.view).bottom, ClientRectOf(app.frame).bottom);
         Screenshot(app, "status_hidden");
     }
-    Command(app, 3999);
+    Command(app, IDM_VIEW_HIDE_STATUS);
     FindChildren(app);
     CHECK(app.status != nullptr);
-    CHECK(!Checked(QueryState(app), 3999));
+    CHECK(!Checked(QueryState(app), IDM_VIEW_HIDE_STATUS));
     CHECK_EQ(WindowText(app.frame), std::string("Zelka32 Ver1.22"));
     CHECK_TITLE(StatusText(app, 1), gPics.colourful);
     Quit(app);
@@ -277,7 +277,7 @@ void OpenEightBitBmp() {
     // The add-in saw WM_COMMAND 4000 only once the new picture was in place.
     bool seen = false;
     for (int i = before; i < LogCount(); ++i)
-        if (LogAt(i).message == WM_COMMAND && LogAt(i).id == 4000) {
+        if (LogAt(i).message == WM_COMMAND && LogAt(i).id == IDM_FILE_OPEN) {
             seen = true;
             CHECK_EQ(LogAt(i).width, 37);
             CHECK_EQ(LogAt(i).height, 23);
@@ -379,37 +379,37 @@ void ScaleAndSelection() {
     if (!OpenAndWait(app, wide)) return Quit(app), void();
     ProbeState s = QueryState(app);
     CHECK_EQ(s.selection.right, (LONG)w);
-    Command(app, 4019);
+    Command(app, IDM_EDIT_SELECT_NONE);
     s = QueryState(app);
     CHECK(s.selection.left == 0 && s.selection.top == 0 && s.selection.right == 0 && s.selection.bottom == 0);
 
-    Command(app, 4009);
+    Command(app, IDM_VIEW_AUTO_REDUCE);
     Settle(app);
     s = QueryState(app);
-    CHECK(Checked(s, 4009));
-    CHECK(!Checked(s, 4015));
+    CHECK(Checked(s, IDM_VIEW_AUTO_REDUCE));
+    CHECK(!Checked(s, IDM_VIEW_FULL_SIZE));
     CHECK_EQ(s.scale[0], 4.0f);
     CHECK_EQ(s.scale[1], 4.0f);
     CHECK_ENDS(StatusText(app, 1), "(25% x 25%)");
-    Command(app, 4018);
+    Command(app, IDM_EDIT_SELECT_ALL);
     s = QueryState(app);
     CHECK_EQ(s.selection.right, (LONG)(w / 4));
     CHECK_EQ(s.selection.bottom, (LONG)(h / 4));
     Screenshot(app, "auto_reduce");
 
-    Command(app, 4015);
+    Command(app, IDM_VIEW_FULL_SIZE);
     Settle(app);
     s = QueryState(app);
-    CHECK(Checked(s, 4015));
-    CHECK(!Checked(s, 4009));
+    CHECK(Checked(s, IDM_VIEW_FULL_SIZE));
+    CHECK(!Checked(s, IDM_VIEW_AUTO_REDUCE));
     CHECK_EQ(s.scale[0], 1.0f);
     CHECK_EQ(s.scale[1], 1.0f);
     CHECK(s.selection.right == 0 && s.selection.bottom == 0);
     // Turning full size off again leaves the scale where it is.
-    Command(app, 4015);
+    Command(app, IDM_VIEW_FULL_SIZE);
     Settle(app);
     s = QueryState(app);
-    CHECK(!Checked(s, 4015));
+    CHECK(!Checked(s, IDM_VIEW_FULL_SIZE));
     CHECK_EQ(s.scale[0], 1.0f);
     Quit(app);
 }
@@ -453,16 +453,16 @@ void CopyOptionsNeverBothOff() {
     App app;
     if (!Launch(app)) return;
     ProbeState s = QueryState(app);
-    CHECK(Checked(s, 4025) && Checked(s, 4026));
-    CHECK(Checked(s, 4011) && !Checked(s, 4012));
-    const int clicks[] = {4025, 4026, 4025, 4026, 4025, 4026, 4026};
+    CHECK(Checked(s, IDM_EDIT_COPY_INTERNAL) && Checked(s, IDM_EDIT_COPY_DISPLAY));
+    CHECK(Checked(s, IDM_FILE_SAVE_INTERNAL) && !Checked(s, IDM_FILE_SAVE_DISPLAY));
+    const int clicks[] = {IDM_EDIT_COPY_INTERNAL, IDM_EDIT_COPY_DISPLAY, IDM_EDIT_COPY_INTERNAL, IDM_EDIT_COPY_DISPLAY, IDM_EDIT_COPY_INTERNAL, IDM_EDIT_COPY_DISPLAY, IDM_EDIT_COPY_DISPLAY};
     const bool expect[][2] = {{false, true}, {false, true}, {true, true}, {true, false}, {true, false}, {true, true},
                               {true, false}};
     for (size_t i = 0; i < sizeof clicks / sizeof clicks[0]; ++i) {
         Command(app, clicks[i]);
         s = QueryState(app);
-        CHECK_EQ(Checked(s, 4025), expect[i][0]);
-        CHECK_EQ(Checked(s, 4026), expect[i][1]);
+        CHECK_EQ(Checked(s, IDM_EDIT_COPY_INTERNAL), expect[i][0]);
+        CHECK_EQ(Checked(s, IDM_EDIT_COPY_DISPLAY), expect[i][1]);
     }
     Quit(app);
 }
@@ -472,32 +472,32 @@ void ToolbarAndTools() {
     App app;
     if (!Launch(app)) return;
     ProbeState s = QueryState(app);
-    CHECK_EQ(s.isNowTool, 4030);
-    CHECK(Checked(s, 4030));
+    CHECK_EQ(s.isNowTool, IDM_TOOL_RECTANGLE);
+    CHECK(Checked(s, IDM_TOOL_RECTANGLE));
     CHECK_EQ(std::string(s.viewCursor), std::string("ARROW"));
 
     // Pressed on the axis tool, released outside: nothing changes.
     Press(app.frame, ButtonX(kAxisX), kButtonY, 400, 300);
     Settle(app);
     s = QueryState(app);
-    CHECK_EQ(s.isNowTool, 4030);
-    CHECK(!Checked(s, 4031));
+    CHECK_EQ(s.isNowTool, IDM_TOOL_RECTANGLE);
+    CHECK(!Checked(s, IDM_TOOL_AXIS));
     // Pressing the active tool again changes nothing either.
     Click(app.frame, ButtonX(kRectangleX), kButtonY);
     Settle(app);
     s = QueryState(app);
-    CHECK_EQ(s.isNowTool, 4030);
-    CHECK(Checked(s, 4030));
+    CHECK_EQ(s.isNowTool, IDM_TOOL_RECTANGLE);
+    CHECK(Checked(s, IDM_TOOL_RECTANGLE));
     // The grayed polygon and magic-rod tools cannot be chosen.
     Click(app.frame, ButtonX(kPolygonX), kButtonY);
     Click(app.frame, ButtonX(kRodX), kButtonY);
     Settle(app);
-    CHECK_EQ(QueryState(app).isNowTool, 4030);
+    CHECK_EQ(QueryState(app).isNowTool, IDM_TOOL_RECTANGLE);
     // Without a picture the picker keeps the arrow and the swatch hidden.
     Click(app.frame, ButtonX(kPickerX), kButtonY);
     Settle(app);
     s = QueryState(app);
-    CHECK_EQ(s.isNowTool, 4035);
+    CHECK_EQ(s.isNowTool, IDM_TOOL_COLOUR_PICK);
     CHECK_EQ(std::string(s.viewCursor), std::string("ARROW"));
     CHECK_EQ(s.swatchVisible, 0);
     Click(app.frame, ButtonX(kRectangleX), kButtonY);
@@ -509,10 +509,10 @@ void ToolbarAndTools() {
         Click(app.frame, ButtonX(kPickerX), kButtonY);
         Settle(app);
         s = QueryState(app);
-        CHECK_EQ(s.isNowTool, 4035);
+        CHECK_EQ(s.isNowTool, IDM_TOOL_COLOUR_PICK);
         CHECK_EQ(s.swatchVisible, 1);
         CHECK_EQ(std::string(s.viewCursor), std::string("C6CUR"));
-        CHECK(!Checked(s, 4030));
+        CHECK(!Checked(s, IDM_TOOL_RECTANGLE));
         HWND swatch = FindWindowExA(app.view, nullptr, "Zelka32PaletteClass", nullptr);
         if (swatch) {
             RECT r = ChildRectInParent(swatch);
@@ -523,14 +523,14 @@ void ToolbarAndTools() {
         Click(app.frame, ButtonX(kAxisX), kButtonY);
         Settle(app);
         s = QueryState(app);
-        CHECK_EQ(s.isNowTool, 4031);
-        CHECK(Checked(s, 4031));
+        CHECK_EQ(s.isNowTool, IDM_TOOL_AXIS);
+        CHECK(Checked(s, IDM_TOOL_AXIS));
         CHECK_EQ(s.swatchVisible, 0);
         CHECK_EQ(std::string(s.viewCursor), std::string("C2CUR"));
         Click(app.frame, ButtonX(kRectangleX), kButtonY);
         Settle(app);
         s = QueryState(app);
-        CHECK_EQ(s.isNowTool, 4030);
+        CHECK_EQ(s.isNowTool, IDM_TOOL_RECTANGLE);
         CHECK_EQ(s.swatchVisible, 0);
         CHECK_EQ(std::string(s.viewCursor), std::string("C1CUR"));
     }
@@ -639,7 +639,7 @@ void AddinChainOrder() {
     for (int i = 0; i < LogCount(); ++i)
         if (LogAt(i).message == WM_CREATE) creates.push_back(LogAt(i).probe * 10 + LogAt(i).passedTo);
     CHECK((creates == std::vector<int>{11, 22}));
-    for (int id : {kProbeItemBase + 2, 4019, 12345}) {
+    for (int id : {kProbeItemBase + 2, IDM_EDIT_SELECT_NONE, 12345}) {
         const int from = LogCount();
         Command(app, id);
         std::vector<int> seen;
@@ -675,7 +675,7 @@ void Timings() {
         std::snprintf(line, sizeof line, "timing: open %s 4000x3000 to painted: %.0f ms", b.label, Milliseconds(t1 - t0));
         gTimings.push_back(line);
         // A cancelled open still rebuilds the display image: from the cancel to the command's return.
-        PostMessageA(app.frame, WM_COMMAND, 4000, 0);
+        PostMessageA(app.frame, WM_COMMAND, IDM_FILE_OPEN, 0);
         if (HWND dialog = WaitDialog(app, 10000)) {
             LARGE_INTEGER c0;
             QueryPerformanceCounter(&c0);

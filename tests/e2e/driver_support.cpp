@@ -408,7 +408,7 @@ int gOpenFrom = 0; // log entries before this belong to earlier opens
 
 int64_t OpenPath(const App &app, const std::string &path) {
     gOpenFrom = LogCount();
-    PostMessageA(app.frame, WM_COMMAND, 4000, 0);
+    PostMessageA(app.frame, WM_COMMAND, IDM_FILE_OPEN, 0);
     HWND dialog = WaitDialog(app, 10000);
     if (!dialog) {
         Fail(__FILE__, __LINE__, "no open dialog");
@@ -437,7 +437,7 @@ int64_t WaitOpenDone(const App &app, DWORD timeoutMs) {
     do {
         if (gOpenFrom > LogCount()) gOpenFrom = 0; // a new start cleared the log
         for (int i = gOpenFrom; i < LogCount(); ++i) {
-            if (LogAt(i).message == WM_COMMAND && LogAt(i).id == 4000) {
+            if (LogAt(i).message == WM_COMMAND && LogAt(i).id == IDM_FILE_OPEN) {
                 gOpenFrom = i + 1;
                 return LogAt(i).qpc;
             }

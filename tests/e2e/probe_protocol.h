@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "resource.h"
+
 #define PROBE_MAPPING_NAME "OrbenE2EProbeBlock"
 
 // WM_COPYDATA dwData values the driver sends to the frame (the frame hands them to the add-in chain).
@@ -22,8 +24,8 @@ enum : int {
 };
 
 // The menu items whose check and gray states the probe reports, in this order.
-static const int kProbeMenuIds[] = {3999, 4007, 4009, 4011, 4012, 4015, 4018, 4021, 4025, 4026, 4027, 40009, 40010,
-                                    4030, 4031, 4032, 4033, 4034};
+static const int kProbeMenuIds[] = {IDM_VIEW_HIDE_STATUS, IDM_EDIT_COPY, IDM_VIEW_AUTO_REDUCE, IDM_FILE_SAVE_INTERNAL, IDM_FILE_SAVE_DISPLAY, IDM_VIEW_FULL_SIZE, IDM_EDIT_SELECT_ALL, IDM_EDIT_PASTE_DISPLAY, IDM_EDIT_COPY_INTERNAL, IDM_EDIT_COPY_DISPLAY, IDM_ROTATE_FAST, IDM_VIEW_HIDE_FLOAT_INFO, IDM_EDIT_UNDO,
+                                    IDM_TOOL_RECTANGLE, IDM_TOOL_AXIS, IDM_TOOL_FREEHAND, IDM_TOOL_POLYGON, IDM_TOOL_MAGIC_ROD};
 enum { kProbeMenuCount = sizeof(kProbeMenuIds) / sizeof(kProbeMenuIds[0]) };
 
 struct ProbeState {

@@ -168,7 +168,7 @@ void SaveInternalAndDisplay() {
     RemoveFile(internal);
     RemoveFile(display);
     if (OpenPicture(app, gSafe.ref)) {
-        CHECK_EQ(SaveTo(app, 4001, internal), std::string("保存(内部イメージ)"));
+        CHECK_EQ(SaveTo(app, IDM_FILE_SAVE, internal), std::string("保存(内部イメージ)"));
         Sync(app);
         BmpFacts source = ReadBmp(gSafe.ref), saved = ReadBmp(internal);
         CHECK(saved.ok);
@@ -179,10 +179,10 @@ void SaveInternalAndDisplay() {
         CHECK(saved.pixels == source.pixels);
         CHECK(StatusText(app, 1).find(internal) != std::string::npos);
 
-        Command(app, 4012);
-        CHECK(Checked(QueryState(app), 4012));
-        CHECK(!Checked(QueryState(app), 4011));
-        CHECK_EQ(SaveTo(app, 4001, display), std::string("保存(表示イメージ)"));
+        Command(app, IDM_FILE_SAVE_DISPLAY);
+        CHECK(Checked(QueryState(app), IDM_FILE_SAVE_DISPLAY));
+        CHECK(!Checked(QueryState(app), IDM_FILE_SAVE_INTERNAL));
+        CHECK_EQ(SaveTo(app, IDM_FILE_SAVE, display), std::string("保存(表示イメージ)"));
         Sync(app);
         BmpFacts shown = ReadBmp(display);
         CHECK(shown.ok);
@@ -198,8 +198,8 @@ void CompressedDisplayRefused() {
     App app;
     if (!Launch(app)) return;
     if (OpenPicture(app, gSafe.ref)) {
-        Command(app, 4012);
-        PostMessageA(app.frame, WM_COMMAND, 4005, 0);
+        Command(app, IDM_FILE_SAVE_DISPLAY);
+        PostMessageA(app.frame, WM_COMMAND, IDM_FILE_SAVE_COMPRESSED, 0);
         HWND box = WaitDialog(app, 10000);
         CHECK(box != nullptr);
         if (box) {
@@ -223,7 +223,7 @@ void CompressedRoundTripAndRefusal() {
     RemoveFile(packed);
     RemoveFile(noGain);
     if (OpenPicture(app, gSafe.ref)) {
-        CHECK_EQ(SaveTo(app, 4005, packed), std::string("圧縮保存(内部イメージ)"));
+        CHECK_EQ(SaveTo(app, IDM_FILE_SAVE_COMPRESSED, packed), std::string("圧縮保存(内部イメージ)"));
         NoDialog(app);
         BmpFacts facts = ReadBmp(packed);
         CHECK(facts.ok);
@@ -232,7 +232,7 @@ void CompressedRoundTripAndRefusal() {
         if (OpenPicture(app, packed)) CHECK_EQ(QueryState(app).pixelHash, gSafe.refHash);
     }
     if (OpenPicture(app, gSafe.noise)) {
-        SaveTo(app, 4005, noGain);
+        SaveTo(app, IDM_FILE_SAVE_COMPRESSED, noGain);
         CHECK_EQ(TakeMessage(app), std::string("圧縮効果が無いので、圧縮保存をとりやめます。"));
         NoDialog(app);
         CHECK(!FileExists(noGain));
@@ -248,10 +248,10 @@ void SavePathsRemembered() {
     const std::string first = Join(gPaths.dataDir, "saved_first.bmp");
     RemoveFile(first);
     if (OpenPicture(app, gSafe.ref)) {
-        SaveTo(app, 4001, first);
+        SaveTo(app, IDM_FILE_SAVE, first);
         Sync(app);
         CHECK(FileExists(first));
-        PostMessageA(app.frame, WM_COMMAND, 4001, 0);
+        PostMessageA(app.frame, WM_COMMAND, IDM_FILE_SAVE, 0);
         HWND dialog = WaitDialog(app, 10000);
         CHECK(dialog != nullptr);
         if (dialog) {
@@ -278,7 +278,7 @@ void SavePathsRemembered() {
     RemoveFile(atRoot);
     if (!Launch(app)) return;
     if (OpenPicture(app, gSafe.ref)) {
-        SaveTo(app, 4001, atRoot);
+        SaveTo(app, IDM_FILE_SAVE, atRoot);
         Sync(app);
         CHECK(FileExists(atRoot));
     }
@@ -295,7 +295,7 @@ void PaletteSavedAsFullColour() {
     const std::string out = Join(gPaths.dataDir, "saved_from_pal8.bmp");
     RemoveFile(out);
     if (OpenPicture(app, gSafe.pal8)) {
-        SaveTo(app, 4001, out);
+        SaveTo(app, IDM_FILE_SAVE, out);
         Sync(app);
         BmpFacts facts = ReadBmp(out);
         CHECK(facts.ok);
@@ -313,7 +313,7 @@ void SaveToUnwritableFolder() {
     if (!Launch(app)) return;
     const std::string target = "Z:\\proc\\orben_e2e.bmp";
     if (OpenPicture(app, gSafe.ref)) {
-        SaveTo(app, 4001, target);
+        SaveTo(app, IDM_FILE_SAVE, target);
         CHECK_EQ(TakeMessage(app), std::string("ファイルが書けません"));
         NoDialog(app);
         CHECK(!FileExists(target));
@@ -330,26 +330,26 @@ void EraseThenUndo() {
     if (OpenPicture(app, gSafe.ref)) {
         const std::string toolCursor = QueryState(app).viewCursor;
         CHECK(toolCursor != "ARROW");
-        Command(app, 4010);
+        Command(app, IDM_EDIT_ERASE);
         ProbeState s = QueryState(app);
         CHECK_EQ(std::string(s.viewCursor), std::string("ARROW"));
         CHECK_EQ(s.hasInternalImage, 0);
         CHECK_EQ(s.displayWidth, 0);
-        CHECK(!Grayed(s, 40010));
+        CHECK(!Grayed(s, IDM_EDIT_UNDO));
         CHECK_EQ(StatusText(app, 1), std::string("(無題)"));
 
-        Command(app, 40010);
+        Command(app, IDM_EDIT_UNDO);
         s = QueryState(app);
         CHECK_EQ(s.hasInternalImage, 1);
         CHECK_EQ(s.pixelHash, gSafe.refHash);
         CHECK(s.displayWidth > 0);
-        CHECK(Grayed(s, 40010));
+        CHECK(Grayed(s, IDM_EDIT_UNDO));
         CHECK_EQ(std::string(s.viewCursor), toolCursor);
         UpdateWindow(app.view);
         Sync(app);
         CHECK_EQ(StatusText(app, 1).rfind("(無題)", 0), 0u);
 
-        Command(app, 40010);
+        Command(app, IDM_EDIT_UNDO);
         s = QueryState(app);
         CHECK_EQ(s.hasInternalImage, 1);
         CHECK_EQ(s.pixelHash, gSafe.refHash);
@@ -363,14 +363,14 @@ void UndoWithNothingStored() {
     WriteIni(Ini());
     App app;
     if (!Launch(app)) return;
-    Command(app, 40010);
+    Command(app, IDM_EDIT_UNDO);
     ProbeState s = QueryState(app);
     CHECK_EQ(s.hasInternalImage, 0);
     NoDialog(app);
     if (OpenPicture(app, gSafe.ref)) {
-        Command(app, 4010);
-        Command(app, 4010);
-        Command(app, 40010);
+        Command(app, IDM_EDIT_ERASE);
+        Command(app, IDM_EDIT_ERASE);
+        Command(app, IDM_EDIT_UNDO);
         s = QueryState(app);
         CHECK_EQ(s.hasInternalImage, 1);
         CHECK_EQ(s.pixelHash, gSafe.refHash);
@@ -384,17 +384,17 @@ void UndoRestoresNotSwaps() {
     App app;
     if (!Launch(app)) return;
     if (OpenPicture(app, gSafe.rotate)) {
-        Command(app, 4013);
+        Command(app, IDM_ROTATE_RIGHT);
         uint64_t once = QueryState(app).pixelHash;
         CHECK(once != gSafe.rotateHash);
-        Command(app, 4013);
+        Command(app, IDM_ROTATE_RIGHT);
         CHECK(QueryState(app).pixelHash != once);
-        Command(app, 40010);
+        Command(app, IDM_EDIT_UNDO);
         CHECK_EQ(QueryState(app).pixelHash, once);
-        Command(app, 40010);
+        Command(app, IDM_EDIT_UNDO);
         ProbeState s = QueryState(app);
         CHECK_EQ(s.pixelHash, once);
-        CHECK(Grayed(s, 40010));
+        CHECK(Grayed(s, IDM_EDIT_UNDO));
     }
     Quit(app);
 }
@@ -478,10 +478,10 @@ bool LaunchShort(App &app, const char *plan, uint64_t *afterFirst) {
     bool launched = Launch(app);
     SetEnvironmentVariableA("ORBEN_TEST_FAIL_ALLOC", nullptr);
     if (!launched || !OpenPicture(app, gSafe.rotate)) return false;
-    Command(app, 4013);
+    Command(app, IDM_ROTATE_RIGHT);
     NoDialog(app);
     ProbeState s = QueryState(app);
-    CHECK(!Grayed(s, 40010));
+    CHECK(!Grayed(s, IDM_EDIT_UNDO));
     *afterFirst = s.pixelHash;
     return true;
 }
@@ -497,11 +497,11 @@ void MemoryShortageChain() {
         // One failure: only the display image goes; the turn succeeds without a word and keeps UnDo.
         App app;
         if (LaunchShort(app, "50000,1,1", &once)) {
-            PostMessageA(app.frame, WM_COMMAND, 4013, 0);
+            PostMessageA(app.frame, WM_COMMAND, IDM_ROTATE_RIGHT, 0);
             NoDialog(app);
             ProbeState s = QueryState(app);
             CHECK(s.pixelHash != once);
-            CHECK(!Grayed(s, 40010));
+            CHECK(!Grayed(s, IDM_EDIT_UNDO));
             CHECK_EQ(s.displayWidth, 200);
         }
         Quit(app);
@@ -510,14 +510,14 @@ void MemoryShortageChain() {
         // Two failures: the undo copy goes after exactly one message, UnDo is grayed, and the turn succeeds.
         App app;
         if (LaunchShort(app, "50000,2,1", &once)) {
-            PostMessageA(app.frame, WM_COMMAND, 4013, 0);
+            PostMessageA(app.frame, WM_COMMAND, IDM_ROTATE_RIGHT, 0);
             CHECK_EQ(TakeMessage(app), kUndoReleased);
             NoDialog(app);
             ProbeState s = QueryState(app);
             CHECK(s.pixelHash != once);
-            CHECK(Grayed(s, 40010));
+            CHECK(Grayed(s, IDM_EDIT_UNDO));
             CHECK_EQ(s.displayWidth, 200);
-            Command(app, 40010);
+            Command(app, IDM_EDIT_UNDO);
             CHECK_EQ(QueryState(app).pixelHash, s.pixelHash);
         }
         Quit(app);
@@ -526,13 +526,13 @@ void MemoryShortageChain() {
         // Three failures: both messages once each; the picture stays and is shown again.
         App app;
         if (LaunchShort(app, "50000,3,1", &once)) {
-            PostMessageA(app.frame, WM_COMMAND, 4013, 0);
+            PostMessageA(app.frame, WM_COMMAND, IDM_ROTATE_RIGHT, 0);
             CHECK_EQ(TakeMessage(app), kUndoReleased);
             CHECK_EQ(TakeMessage(app), kNoMemory);
             NoDialog(app);
             ProbeState s = QueryState(app);
             CHECK_EQ(s.pixelHash, once);
-            CHECK(Grayed(s, 40010));
+            CHECK(Grayed(s, IDM_EDIT_UNDO));
             CHECK_EQ(s.displayWidth, 100);
             CHECK_EQ(s.displayHeight, 200);
         }
@@ -550,7 +550,7 @@ void CompressedSaveWithoutMemory() {
     bool launched = Launch(app);
     SetEnvironmentVariableA("ORBEN_TEST_FAIL_ALLOC", nullptr);
     if (launched && OpenPicture(app, gSafe.rotate)) {
-        SaveTo(app, 4005, out);
+        SaveTo(app, IDM_FILE_SAVE_COMPRESSED, out);
         CHECK_EQ(TakeMessage(app), kNoMemory);
         NoDialog(app);
         CHECK(!FileExists(out));

@@ -9,6 +9,9 @@
 #include "image/range_palette.h"
 #include "test_support.h"
 
+// The statistics record these tests fill and read.
+static ColourStats gStats;
+
 namespace {
 
 // A palette picture block built by hand: header, table, then rows of raw bytes (bottom row first).
@@ -148,7 +151,7 @@ TEST(FullColour, RefusesABlockShorterThanItsRows) {
 TEST(ColourStats, ExtremesAndHistograms) {
     DibOwner dib(PictureFromRows({{0x102030, 0x405060}, {0x102030, 0x0A0B0C}}));
     BlockLockGuard lock(dib.get());
-    CollectColourStats(lock.get(), kHistSetInternal);
+    CollectColourStats(lock.get(), kHistSetInternal, &gStats);
     EXPECT_EQ(gStats.maxR, 0x40);
     EXPECT_EQ(gStats.minR, 0x0A);
     EXPECT_EQ(gStats.maxB, 0x60);
@@ -163,7 +166,7 @@ TEST(ColourStats, ExtremesAndHistograms) {
 TEST(ColourStats, BlackAndWhiteScalesWithTopOne) {
     DibOwner dib(PictureFromRows({{0x000000, 0xFFFFFF, 0xFFFFFF}}));
     BlockLockGuard lock(dib.get());
-    CollectColourStats(lock.get(), kHistSetOther);
+    CollectColourStats(lock.get(), kHistSetOther, &gStats);
     EXPECT_EQ(gStats.scaled[1][kHistGreen][0], 255u);
     EXPECT_EQ(gStats.scaled[1][kHistGreen][255], 510u);
 }
@@ -172,7 +175,7 @@ TEST(ColourStats, LargeCountsDoNotOverflowWhenScaled) {
     memset(gStats.raw[1], 0, sizeof gStats.raw[1]);
     gStats.raw[1][kHistRed][100] = 12000000;
     gStats.raw[1][kHistRed][101] = 6000000;
-    ScaleHistogramSet(1);
+    ScaleHistogramSet(&gStats, 1);
     EXPECT_EQ(gStats.scaled[1][kHistRed][100], 255u);
     EXPECT_EQ(gStats.scaled[1][kHistRed][101], 127u);
 }

@@ -8,6 +8,9 @@
 #include "image/colour_stats.h"
 #include "test_support.h"
 
+// The statistics record these tests fill and read.
+static ColourStats gStats;
+
 namespace {
 uint32_t Grey(int v) { return 0x010101u * (uint32_t)v; }
 }
@@ -84,7 +87,7 @@ TEST(LevelAuto, ShadowUsesThePicturesOwnExtremesAndKeepsSharedStatistics) {
     DibOwner other(PictureFromRows({{0x000000, 0xFFFFFF}}));
     {
         BlockLockGuard lock(other.get());
-        CollectColourStats(lock.get(), kHistSetOther);
+        CollectColourStats(lock.get(), kHistSetOther, &gStats);
     }
     ColourStats before = gStats;
     DibOwner dib(PictureFromRows({{0x283C50, 0xFFFFFF}})); // smallest R 40, G 60, B 80
@@ -105,7 +108,7 @@ TEST(LevelPopup, PanelEdgesGiveOneAnd254) {
 TEST(HistogramAverage, FewerThan256PixelsMapEverythingToZero) {
     DibOwner dib(PhotoLikePicture(15, 17));
     BlockLockGuard lock(dib.get());
-    CollectColourStats(lock.get(), kHistSetInternal);
+    CollectColourStats(lock.get(), kHistSetInternal, &gStats);
     DibOwner out(HistogramAverage(dib.get(), gStats.raw[kHistSetInternal]));
     ASSERT_TRUE(out);
     for (const auto &row : RowsOf(out.get()))
@@ -116,7 +119,7 @@ TEST(HistogramAverage, EvenHistogramKeepsLevelsAboveZero) {
     // Every level once per column of a 256 x 2 picture: each output level gets exactly its quota.
     DibOwner dib(PictureFrom(256, 2, [](int x, int) { return Grey(x); }));
     BlockLockGuard lock(dib.get());
-    CollectColourStats(lock.get(), kHistSetInternal);
+    CollectColourStats(lock.get(), kHistSetInternal, &gStats);
     DibOwner out(HistogramAverage(dib.get(), gStats.raw[kHistSetInternal]));
     ASSERT_TRUE(out);
     auto rows = RowsOf(out.get());
@@ -127,7 +130,7 @@ TEST(HistogramAverage, EvenHistogramKeepsLevelsAboveZero) {
 TEST(HistogramAverage, SkewedPictureSpreadsItsLevels) {
     DibOwner dib(PictureFrom(64, 64, [](int x, int y) { return Grey((x * y) / 32); }));
     BlockLockGuard lock(dib.get());
-    CollectColourStats(lock.get(), kHistSetInternal);
+    CollectColourStats(lock.get(), kHistSetInternal, &gStats);
     DibOwner out(HistogramAverage(dib.get(), gStats.raw[kHistSetInternal]));
     ASSERT_TRUE(out);
     unsigned char table[256];
@@ -155,7 +158,7 @@ TEST(HistogramAverage, WalkStopsAtLevelZeroForAForeignHistogram) {
 TEST(HistogramAverage, NoMemoryKeepsThePicture) {
     DibOwner dib(PhotoLikePicture(300, 300));
     BlockLockGuard lock(dib.get());
-    CollectColourStats(lock.get(), kHistSetInternal);
+    CollectColourStats(lock.get(), kHistSetInternal, &gStats);
     BlockFailLargeAllocations(100000, 1);
     EXPECT_EQ(HistogramAverage(dib.get(), gStats.raw[kHistSetInternal]), nullptr);
     BlockFailLargeAllocations(0, 0);

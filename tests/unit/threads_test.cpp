@@ -75,8 +75,9 @@ StipplePalette RangePalette() {
 
 std::vector<unsigned char> StatsBytes(PackedDib dib) {
     BlockLockGuard lock(dib);
-    CollectColourStats(lock.get(), kHistSetOther);
-    const ColourStats s = gStats;
+    ColourStats s;
+    memset(&s, 0, sizeof s);
+    CollectColourStats(lock.get(), kHistSetOther, &s);
     std::vector<unsigned char> bytes(sizeof s);
     memcpy(bytes.data(), &s, sizeof s);
     return bytes;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "shell/toolbar_model.h"
+#include "resource.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ TEST(Toolbar, HitTestUsesHalfOpenButtonRectangles) {
 
 TEST(Toolbar, TheRectangleToolIsActiveAtStart) {
     ToolbarTable t = Table();
-    EXPECT_EQ(NowTool(t), 4030);
+    EXPECT_EQ(NowTool(t), IDM_TOOL_RECTANGLE);
     EXPECT_EQ(ButtonFace(t.button[5]), 301);
     EXPECT_EQ(ButtonFace(t.button[8]), 311); // polygon starts grayed
     EXPECT_EQ(PressedFace(t.button[5]), 300);
@@ -52,23 +53,23 @@ TEST(Toolbar, TheRectangleToolIsActiveAtStart) {
 TEST(Toolbar, PushButtonsPostTheirCommandAndChangeNoState) {
     ToolbarTable t = Table();
     uint32_t redraw = 99;
-    EXPECT_EQ(ActivateButtonState(&t, 0, &redraw), 4000);
+    EXPECT_EQ(ActivateButtonState(&t, 0, &redraw), IDM_FILE_OPEN);
     EXPECT_EQ(redraw, 0u);
-    EXPECT_EQ(ActivateButtonState(&t, 2, &redraw), 4022);
-    EXPECT_EQ(NowTool(t), 4030);
+    EXPECT_EQ(ActivateButtonState(&t, 2, &redraw), IDM_FILE_PRINT);
+    EXPECT_EQ(NowTool(t), IDM_TOOL_RECTANGLE);
 }
 
 TEST(Toolbar, ChoosingAToolUnchecksTheOtherOnePostingNothing) {
     ToolbarTable t = Table();
     uint32_t redraw = 0;
     EXPECT_EQ(ActivateButtonState(&t, 7, &redraw), 0);
-    EXPECT_EQ(NowTool(t), 4035);
+    EXPECT_EQ(NowTool(t), IDM_TOOL_COLOUR_PICK);
     EXPECT_EQ(redraw, (1u << 5) | (1u << 7));
     EXPECT_EQ(t.button[5].state, 0);
     // Pressing the active tool again changes nothing.
     EXPECT_EQ(ActivateButtonState(&t, 7, &redraw), 0);
     EXPECT_EQ(redraw, 0u);
-    EXPECT_EQ(NowTool(t), 4035);
+    EXPECT_EQ(NowTool(t), IDM_TOOL_COLOUR_PICK);
 }
 
 TEST(Toolbar, IndependentCheckButtonsToggleAndLoseTheirGray) {
@@ -87,46 +88,46 @@ TEST(Toolbar, IsNowToolWantsExactlyChecked) {
     t.button[5].state = kButtonChecked | kButtonGrayed;
     EXPECT_EQ(NowTool(t), 0);
     t.button[6].state = kButtonChecked;
-    EXPECT_EQ(NowTool(t), 4031);
+    EXPECT_EQ(NowTool(t), IDM_TOOL_AXIS);
 }
 
 TEST(ToolbarMirror, CheckFollowsTheMenuOnToolButtonsOnly) {
     ToolbarTable t = Table();
     uint32_t redraw = 0;
-    MirrorCheckState(&t, 4031, kButtonChecked, &redraw);
+    MirrorCheckState(&t, IDM_TOOL_AXIS, kButtonChecked, &redraw);
     EXPECT_EQ(redraw, 1u << 6);
     EXPECT_EQ(t.button[6].state, kButtonChecked);
     // A push button keeps its face when only a check mark changes...
-    MirrorCheckState(&t, 4007, kButtonChecked, &redraw);
+    MirrorCheckState(&t, IDM_EDIT_COPY, kButtonChecked, &redraw);
     EXPECT_EQ(redraw, 0u);
     EXPECT_EQ(t.button[3].state, 0);
     // ...but takes a state that grays it.
-    MirrorCheckState(&t, 4007, kButtonGrayed, &redraw);
+    MirrorCheckState(&t, IDM_EDIT_COPY, kButtonGrayed, &redraw);
     EXPECT_EQ(t.button[3].state, kButtonGrayed);
     // By-position calls are not mirrored; unknown commands touch nothing.
-    MirrorCheckState(&t, 4030, kMenuByPosition, &redraw);
+    MirrorCheckState(&t, IDM_TOOL_RECTANGLE, kMenuByPosition, &redraw);
     EXPECT_EQ(t.button[5].state, kButtonChecked);
-    MirrorCheckState(&t, 4011, kButtonChecked, &redraw);
+    MirrorCheckState(&t, IDM_FILE_SAVE_INTERNAL, kButtonChecked, &redraw);
     EXPECT_EQ(redraw, 0u);
 }
 
 TEST(ToolbarMirror, EnableGraysAndUngraysKeepingTheCheck) {
     ToolbarTable t = Table();
     uint32_t redraw = 0;
-    int copy = IndexOf(t, 4007);
-    MirrorEnableState(&t, 4007, kButtonGrayed, &redraw);
+    int copy = IndexOf(t, IDM_EDIT_COPY);
+    MirrorEnableState(&t, IDM_EDIT_COPY, kButtonGrayed, &redraw);
     EXPECT_EQ(t.button[copy].state, kButtonGrayed);
     EXPECT_EQ(redraw, 1u << copy);
     EXPECT_EQ(ButtonFace(t.button[copy]), 323);
-    MirrorEnableState(&t, 4007, 0, &redraw);
+    MirrorEnableState(&t, IDM_EDIT_COPY, 0, &redraw);
     EXPECT_EQ(t.button[copy].state, 0);
-    MirrorEnableState(&t, 4030, kButtonDisabled, &redraw);
+    MirrorEnableState(&t, IDM_TOOL_RECTANGLE, kButtonDisabled, &redraw);
     EXPECT_EQ(t.button[5].state, kButtonChecked | kButtonDisabled);
     EXPECT_EQ(NowTool(t), 0);
-    MirrorEnableState(&t, 4030, 0, &redraw);
-    EXPECT_EQ(NowTool(t), 4030);
-    MirrorEnableState(&t, 4030, kButtonGrayed | kMenuByPosition, &redraw);
-    EXPECT_EQ(NowTool(t), 4030);
+    MirrorEnableState(&t, IDM_TOOL_RECTANGLE, 0, &redraw);
+    EXPECT_EQ(NowTool(t), IDM_TOOL_RECTANGLE);
+    MirrorEnableState(&t, IDM_TOOL_RECTANGLE, kButtonGrayed | kMenuByPosition, &redraw);
+    EXPECT_EQ(NowTool(t), IDM_TOOL_RECTANGLE);
 }
 
 TEST(CopyOptions, OneOfThePairAlwaysStaysOn) {
