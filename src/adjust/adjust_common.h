@@ -81,15 +81,9 @@ private:
 // run on any thread and must only touch its own output row and read what no other row writes.
 template <class RowFn>
 void ForEachPictureRow(int height, RowProgress *progress, RowFn rowFn) {
-    const int threads = WorkerThreads();
     std::function<void(int64_t)> before;
     if (progress) before = [progress](int64_t r) { progress->BeforeRow((int)r); };
-    ForEachRowChunk(
-        height, ChunkRowsFor(height, threads, 16), threads,
-        [&rowFn](int64_t first, int64_t end, int) {
-            for (int64_t r = first; r < end; ++r) rowFn((int)r);
-        },
-        before);
+    ForEachRow(height, [&rowFn](int64_t r) { rowFn((int)r); }, before);
 }
 
 // Caption texts of the filter runs.

@@ -22,3 +22,16 @@ void ForEachRowChunk(int64_t count, int64_t chunkRows, int threads,
 
 // Chunk rows that give each of `threads` threads about `perThread` chunks (at least one row).
 int64_t ChunkRowsFor(int64_t count, int threads, int perThread);
+
+// ForEachRowChunk for work done one row at a time on any thread: rowFn(row) for rows 0 ... count-1, about
+// sixteen chunks for each of WorkerThreads() threads.
+template <class RowFn>
+void ForEachRow(int64_t count, RowFn rowFn, const std::function<void(int64_t row)> &beforeRow = nullptr) {
+    const int threads = WorkerThreads();
+    ForEachRowChunk(
+        count, ChunkRowsFor(count, threads, 16), threads,
+        [&rowFn](int64_t first, int64_t end, int) {
+            for (int64_t r = first; r < end; ++r) rowFn(r);
+        },
+        beforeRow);
+}

@@ -152,13 +152,7 @@ void EnlargeHeight(const PictureView24 &src, const PictureView24 &dst, int thres
             }
         }
     };
-    const int threads = WorkerThreads();
-    ForEachRowChunk(
-        H2, ChunkRowsFor(H2, threads, 16), threads,
-        [&](int64_t first, int64_t end, int) {
-            for (int64_t r = first; r < end; ++r) row((int32_t)r);
-        },
-        [&](int64_t r) { progress.Row(r, H2); });
+    ForEachRow(H2, [&](int64_t r) { row((int32_t)r); }, [&](int64_t r) { progress.Row(r, H2); });
 }
 
 void EnlargeWidth(const PictureView24 &src, const PictureView24 &dst, int threshold, ResizeProgress &progress) {

@@ -189,12 +189,6 @@ bool ReduceWidth(const PictureView24 &src, const PictureView24 &dst, int thresho
             for (int ch = 0; ch < 3; ++ch) o[ch] = Cap255((int)((float)A[ch] / qEnd));
         }
     };
-    const int threads = WorkerThreads();
-    ForEachRowChunk(
-        H2, ChunkRowsFor(H2, threads, 16), threads,
-        [&](int64_t first, int64_t end, int) {
-            for (int64_t i = first; i < end; ++i) row((int32_t)i);
-        },
-        [&](int64_t i) { progress.Row(i, H2); });
+    ForEachRow(H2, [&](int64_t i) { row((int32_t)i); }, [&](int64_t i) { progress.Row(i, H2); });
     return true;
 }

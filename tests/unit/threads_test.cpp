@@ -16,6 +16,7 @@
 #include "adjust/saturation.h"
 #include "adjust/sharpen.h"
 #include "adjust/tone.h"
+#include "formats/bmp_expand.h"
 #include "image/colour_stats.h"
 #include "image/range_palette.h"
 #include "platform/workers.h"
@@ -83,6 +84,30 @@ std::vector<unsigned char> StatsBytes(PackedDib dib) {
     return bytes;
 }
 
+// The picture's bytes as a raw 16-bit bit-field or 2-bit palette block, expanded back to 24 bits.
+std::vector<unsigned char> Expanded(PackedDib dib, int bits) {
+    const std::vector<unsigned char> bytes = BytesOf(dib);
+    DibHeader h;
+    memcpy(&h, bytes.data(), sizeof h);
+    const size_t table = bits == 16 ? 12 : 16, stride = (size_t)DibRowStride(h.biWidth, bits);
+    std::vector<unsigned char> raw(kDibHeaderSize + table + stride * (size_t)h.biHeight);
+    h.biBitCount = (uint16_t)bits;
+    h.biCompression = bits == 16 ? 3 : 0;
+    h.biClrUsed = bits == 16 ? 3 : 4;
+    memcpy(raw.data(), &h, sizeof h);
+    const uint32_t masks[3] = {0x7C00, 0x03E0, 0x001F};
+    const unsigned char palette[16] = {10, 20, 30, 0, 200, 100, 50, 0, 1, 2, 3, 0, 255, 128, 64, 0};
+    if (bits == 16) memcpy(&raw[kDibHeaderSize], masks, sizeof masks);
+    else memcpy(&raw[kDibHeaderSize], palette, sizeof palette);
+    // Any bytes will do as pixels: the picture's own, row by row.
+    for (int row = 0; row < h.biHeight; ++row)
+        memcpy(&raw[kDibHeaderSize + table + stride * (size_t)row], &bytes[kDibHeaderSize + Stride24(h.biWidth) * row],
+               stride);
+    DibOwner out(bits == 16 ? DecodeBitFields(raw.data(), raw.size()) : DecodeTwoBit(raw.data(), raw.size()));
+    EXPECT_TRUE(out);
+    return out ? BytesOf(out.get()) : std::vector<unsigned char>();
+}
+
 } // namespace
 
 TEST(Threads, EveryKernelGivesTheSameBytesForOneTwoAndSevenThreads) {
@@ -115,6 +140,8 @@ TEST(Threads, EveryKernelGivesTheSameBytesForOneTwoAndSevenThreads) {
         {"stipple 16", Replacing([&](PackedDib d) { return StipplePicture(d, pal16); })},
         {"stipple 256", Replacing([&](PackedDib d) { return StipplePicture(d, pal256); })},
         {"colour stats", StatsBytes},
+        {"bit fields", [](PackedDib d) { return Expanded(d, 16); }},
+        {"two-bit", [](PackedDib d) { return Expanded(d, 2); }},
     };
     // Tall enough that 7 threads get several chunks each; also pictures thinner than the filters' reach.
     const int sizes[][2] = {{61, 47}, {3, 2}, {1, 9}, {130, 151}};
