@@ -205,19 +205,16 @@ struct Chooser {
         int m = minR + minG + minB;
         if (last < m) m = last;
         const int limit = 3 * (m / 3) + 2;
-        if (last <= limit)
-            for (int b = 3; b >= 0; --b)
-                if (dr[7] + dg[0] + db[b] <= limit) return 252 + b;
-        for (int r = 6; r >= 0; --r) {
-            if (dr[r] + minG + minB > limit) continue;
-            for (int g = 5; g >= 0; --g) {
-                const int rg = dr[r] + dg[g];
-                if (rg + minB > limit) continue;
-                for (int b = 5; b >= 0; --b)
-                    if (rg + db[b] <= limit) return 36 * r + 6 * g + b;
-            }
-        }
-        return 0; // not reached: the entry that gave m qualifies
+        // The highest qualifying entry, channel by channel, by selects rather than branches (which the pixels'
+        // noise would mispredict): the highest red level with any qualifying entry, then green, then blue.
+        int lastB = -1;
+        for (int b = 0; b < 4; ++b) lastB = dr[7] + dg[0] + db[b] <= limit ? b : lastB;
+        if (lastB >= 0) return 252 + lastB;
+        int r = 0, g = 0, b = 0;
+        for (int l = 1; l < 7; ++l) r = dr[l] + minG + minB <= limit ? l : r;
+        for (int l = 1; l < 6; ++l) g = dr[r] + dg[l] + minB <= limit ? l : g;
+        for (int l = 1; l < 6; ++l) b = dr[r] + dg[g] + db[l] <= limit ? l : b;
+        return 36 * r + 6 * g + b;
     }
 };
 
