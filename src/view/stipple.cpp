@@ -318,7 +318,8 @@ public:
 #if defined(__SSE2__)
             const int n = (b - a) & ~7;
             UpperSums(a, n);
-            for (; c < a + n; ++c) Emit(c, ChooseInside(c, c - a));
+            ChooseInsideRun(a, n);
+            c = a + n;
 #endif
             for (; c < b; ++c) Emit(c, ChooseAnyPixel(c));
             Publish(b);
@@ -423,17 +424,37 @@ private:
         }
     }
 
-    // A pixel with all its neighbours, from its block's upper sums and the colours just chosen to its left.
-    int ChooseInside(int c, int j) {
-        const unsigned char *s = src_ + 3 * (size_t)c;
-        const int w3 = upper_.left[0][j], w2 = upper_.left[1][j], w1 = upper_.left[2][j];
-        int sum[3];
-        for (int ch = 0; ch < 3; ++ch) {
-            const int16_t *up = ch == 0 ? upper_.b : ch == 1 ? upper_.g : upper_.r;
-            sum[ch] = up[j] + w3 * left_[2][ch] + w2 * left_[1][ch] + w1 * left_[0][ch];
+    // The n pixels from column a, all with every neighbour, from the block's upper sums and the colours just
+    // chosen to their left. The left colours live in locals here: the byte stores into the picture could
+    // otherwise alias them and force a reload on every pixel.
+    void ChooseInsideRun(int a, int n) {
+        int l1b = left_[0][0], l1g = left_[0][1], l1r = left_[0][2];
+        int l2b = left_[1][0], l2g = left_[1][1], l2r = left_[1][2];
+        int l3b = left_[2][0], l3g = left_[2][1], l3r = left_[2][2];
+        int16_t *planeB = planes_->Dst(row_, 0), *planeG = planes_->Dst(row_, 1), *planeR = planes_->Dst(row_, 2);
+        for (int j = 0; j < n; ++j) {
+            const int c = a + j;
+            const unsigned char *s = src_ + 3 * (size_t)c;
+            const int w3 = upper_.left[0][j], w2 = upper_.left[1][j], w1 = upper_.left[2][j];
+            const int sumB = upper_.b[j] + w3 * l3b + w2 * l2b + w1 * l1b;
+            const int sumG = upper_.g[j] + w3 * l3g + w2 * l2g + w1 * l1g;
+            const int sumR = upper_.r[j] + w3 * l3r + w2 * l2r + w1 * l1r;
+            const int sv[3] = {s[2], s[1], s[0]}, sums[3] = {sumR, sumG, sumB};
+            const PaletteEntryRgb &e = palette_.entries[chooser_.Choose(sv, sums, kSelfWeight + upper_.h[j] + w3 + w2 + w1)];
+            l3b = l2b, l3g = l2g, l3r = l2r;
+            l2b = l1b, l2g = l1g, l2r = l1r;
+            l1b = e.blue, l1g = e.green, l1r = e.red;
+            unsigned char *d = dst_ + 3 * (size_t)c;
+            d[0] = (unsigned char)l1b;
+            d[1] = (unsigned char)l1g;
+            d[2] = (unsigned char)l1r;
+            planeB[c] = (int16_t)l1b;
+            planeG[c] = (int16_t)l1g;
+            planeR[c] = (int16_t)l1r;
         }
-        const int sv[3] = {s[2], s[1], s[0]}, sums[3] = {sum[2], sum[1], sum[0]};
-        return chooser_.Choose(sv, sums, kSelfWeight + upper_.h[j] + w3 + w2 + w1);
+        left_[0][0] = l1b, left_[0][1] = l1g, left_[0][2] = l1r;
+        left_[1][0] = l2b, left_[1][1] = l2g, left_[1][2] = l2r;
+        left_[2][0] = l3b, left_[2][1] = l3g, left_[2][2] = l3r;
     }
 
     struct UpperBlock {
