@@ -20,11 +20,9 @@ if [ "${1:-}" = --capture-inside ]; then
     sleep 0.1
   done
   sleep 1 # the toolbar and the view paint after the frame appears
-  tmp=$(mktemp -d)
-  xwd -root -silent >"$tmp/screen.xwd"
-  if [ -n "$geometry" ]; then convert "$tmp/screen.xwd" -crop "$geometry" +repage "$shot"
-  else convert "$tmp/screen.xwd" "$shot"; fi
-  rm -rf "$tmp"
+  # import reads the composed screen, open menus included (xwd shows those as black boxes).
+  if [ -n "$geometry" ]; then import -window root -crop "$geometry" +repage "$shot"
+  else import -window root "$shot"; fi
   kill "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
   [ -n "$geometry" ]

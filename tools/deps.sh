@@ -8,7 +8,7 @@ PACKAGES=(
   googletest libgtest-dev libbenchmark-dev
   wine wine64 xvfb xauth x11-apps imagemagick
   libjpeg-turbo-progs libjpeg62-turbo-dev
-  locales fonts-ipafont-gothic python3 x11-utils
+  locales fonts-ipafont-gothic fonts-vlgothic fonts-wine python3 x11-utils
   hyperfine
 )
 

@@ -68,9 +68,5 @@ RowProgress::RowProgress(bool enabled, const char *captionFormat, int height) : 
 }
 
 void RowProgress::BeforeRow(int row) {
-    if (!scope_) return;
-    const int64_t step = 20 * (int64_t)row / height_;
-    if (step <= lastStep_) return;
-    lastStep_ = step;
-    scope_->Report(ProgressScope::Percent(row, height_));
+    if (scope_) scope_->BeforeRow(row, height_);
 }

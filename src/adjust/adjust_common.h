@@ -73,7 +73,6 @@ public:
 private:
     std::optional<ProgressScope> scope_;
     int64_t height_;
-    int64_t lastStep_ = 0;
 };
 
 // Calls rowFn(r) for every stored row r of a picture `height` rows high, the rows split over the worker

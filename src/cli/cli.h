@@ -16,22 +16,25 @@ enum ExitCode {
 // Set by -q: no progress bar and no status lines.
 extern bool gCliQuiet;
 
-// Arguments of one subcommand after its name, with -q and --help already taken out.
+// Arguments of one subcommand after its name, parsed by its option table: positionals hold no option values.
 struct CliArgs {
+    struct Option {
+        std::string name;  // "--angle"
+        std::string value; // "" for a flag
+    };
     std::vector<std::string> positional;
-    std::vector<std::string> options; // "--name" or "--name=value" or "--name" followed by its value in values
+    std::vector<Option> options;
     bool help = false;
 
-    // Finds --name VALUE or --name=VALUE; returns false when absent.
+    // The value of --name (given as "--name VALUE" or "--name=VALUE"); false when absent.
     bool Value(const char *name, std::string *out) const;
     bool Flag(const char *name) const;
-    // Any option not in `known` (names like "--fast"; those taking a value end in '=': "--angle=").
-    bool Unknown(const std::vector<std::string> &known, std::string *which) const;
-
-    std::vector<std::string> raw;
 };
 
-CliArgs ParseCliArgs(int argc, char **argv);
+// Parses a subcommand's arguments by its option table, a space-separated list of names where those taking a value
+// end in '=' ("--right --left --angle= --fast"). -q/--quiet and -h/--help are everyone's. False, after saying why,
+// for an unknown option, a value given to a flag or a missing value.
+bool ParseCliArgs(int argc, char **argv, const char *subcommand, const char *table, CliArgs *out);
 bool ParseInt(const std::string &text, long min, long max, long *out);
 bool ParseDouble(const std::string &text, double *out);
 

@@ -10,50 +10,81 @@
 
 bool gCliQuiet = false;
 
-CliArgs ParseCliArgs(int argc, char **argv) {
+namespace {
+
+// Whether `name` is in the table, and whether it takes a value there.
+bool LookUpOption(const char *table, const std::string &name, bool *takesValue) {
+    const char *p = table ? table : "";
+    while (*p) {
+        while (*p == ' ') ++p;
+        const char *start = p;
+        while (*p && *p != ' ') ++p;
+        std::string entry(start, (size_t)(p - start));
+        if (entry.empty()) continue;
+        const bool valued = entry.back() == '=';
+        if (valued) entry.pop_back();
+        if (entry == name) {
+            *takesValue = valued;
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+bool ParseCliArgs(int argc, char **argv, const char *subcommand, const char *table, CliArgs *out) {
     CliArgs a;
     for (int i = 0; i < argc; ++i) {
-        std::string s = argv[i];
-        a.raw.push_back(s);
-        if (s == "-q" || s == "--quiet") gCliQuiet = true;
-        else if (s == "--help" || s == "-h") a.help = true;
-        else if (s.size() > 2 && s[0] == '-' && s[1] == '-') a.options.push_back(s);
-        else a.positional.push_back(s);
+        const std::string s = argv[i];
+        if (s == "-q" || s == "--quiet") {
+            gCliQuiet = true;
+            continue;
+        }
+        if (s == "--help" || s == "-h") {
+            a.help = true;
+            continue;
+        }
+        if (s.size() <= 2 || s[0] != '-' || s[1] != '-') {
+            a.positional.push_back(s);
+            continue;
+        }
+        const size_t eq = s.find('=');
+        CliArgs::Option o{s.substr(0, eq), eq == std::string::npos ? "" : s.substr(eq + 1)};
+        bool valued = false;
+        if (!LookUpOption(table, o.name, &valued)) {
+            CliError("%s: unknown option '%s'", subcommand, s.c_str());
+            return false;
+        }
+        if (!valued && eq != std::string::npos) {
+            CliError("%s: %s takes no value", subcommand, o.name.c_str());
+            return false;
+        }
+        if (valued && eq == std::string::npos) {
+            // "--angle -30": the next argument is the value, whatever it looks like.
+            if (i + 1 >= argc) {
+                CliError("%s: %s needs a value", subcommand, o.name.c_str());
+                return false;
+            }
+            o.value = argv[++i];
+        }
+        a.options.push_back(o);
     }
-    return a;
+    *out = a;
+    return true;
 }
 
 bool CliArgs::Flag(const char *name) const {
-    for (const std::string &o : options)
-        if (o == name) return true;
+    for (const Option &o : options)
+        if (o.name == name) return true;
     return false;
 }
 
 bool CliArgs::Value(const char *name, std::string *out) const {
-    const std::string n = name;
-    for (size_t i = 0; i < raw.size(); ++i) {
-        if (raw[i] == n && i + 1 < raw.size()) {
-            *out = raw[i + 1];
-            return true;
-        }
-        if (raw[i].compare(0, n.size() + 1, n + "=") == 0) {
-            *out = raw[i].substr(n.size() + 1);
-            return true;
-        }
-    }
-    return false;
-}
-
-bool CliArgs::Unknown(const std::vector<std::string> &known, std::string *which) const {
-    for (const std::string &o : options) {
-        std::string name = o.substr(0, o.find('='));
-        bool ok = false;
-        for (const std::string &k : known)
-            if (k == name || k == name + "=") ok = true;
-        if (!ok) {
-            *which = o;
-            return true;
-        }
+    for (const Option &o : options) {
+        if (o.name != name) continue;
+        *out = o.value;
+        return true;
     }
     return false;
 }

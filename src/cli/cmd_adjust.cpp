@@ -16,42 +16,11 @@
 
 namespace {
 
-// Checks the positional IN OUT and the option names; prints why on failure.
-bool CheckArgs(const CliArgs &args, const char *name, const std::vector<std::string> &known) {
-    std::string bad;
-    if (args.Unknown(known, &bad)) {
-        CliError("%s: unknown option '%s'", name, bad.c_str());
-        return false;
-    }
-    // Values given as "--name VALUE" appear as positionals too; count only the others.
-    size_t values = 0;
-    for (size_t i = 0; i + 1 < args.raw.size(); ++i) {
-        const std::string &o = args.raw[i];
-        for (const std::string &k : known)
-            if (!k.empty() && k.back() == '=' && o == k.substr(0, k.size() - 1)) ++values;
-    }
-    if (args.positional.size() != 2 + values) {
-        CliError("%s: expected IN OUT (see orbentool %s --help)", name, name);
-        return false;
-    }
-    return true;
-}
-
-// IN and OUT: the first two arguments that are neither options nor option values.
-void InOut(const CliArgs &args, const std::vector<std::string> &known, std::string *in, std::string *out) {
-    std::vector<std::string> files;
-    for (size_t i = 0; i < args.raw.size(); ++i) {
-        const std::string &s = args.raw[i];
-        if (s == "-q" || s == "--quiet") continue;
-        if (s.size() > 2 && s[0] == '-' && s[1] == '-') {
-            for (const std::string &k : known)
-                if (!k.empty() && k.back() == '=' && s == k.substr(0, k.size() - 1)) ++i; // skip its value
-            continue;
-        }
-        files.push_back(s);
-    }
-    *in = files.size() > 0 ? files[0] : "";
-    *out = files.size() > 1 ? files[1] : "";
+// IN and OUT are the only positionals; prints why otherwise.
+bool CheckArgs(const CliArgs &args, const char *name) {
+    if (args.positional.size() == 2) return true;
+    CliError("%s: expected IN OUT (see orbentool %s --help)", name, name);
+    return false;
 }
 
 // "--channels rgb": the letters of the switches that are on; absent means all on.
@@ -91,9 +60,8 @@ bool ParseIntOption(const CliArgs &args, const char *name, long min, long max, l
 
 // Opens IN, runs `filter` (which returns the picture to write, or null when refused), writes OUT.
 template <class Filter>
-int RunFilter(const CliArgs &args, const std::vector<std::string> &known, Filter filter) {
-    std::string in, out;
-    InOut(args, known, &in, &out);
+int RunFilter(const CliArgs &args, Filter filter) {
+    const std::string &in = args.positional[0], &out = args.positional[1];
     PackedDib dib = CliOpenInput(in.c_str());
     if (!dib) return kExitNoPicture;
     PackedDib result = filter(dib);
@@ -123,8 +91,7 @@ auto InPlace(Change change) {
 } // namespace
 
 int RunTone(const CliArgs &args) {
-    const std::vector<std::string> known = {"--density=", "--contrast=", "--channels="};
-    if (!CheckArgs(args, "tone", known)) return kExitUsage;
+    if (!CheckArgs(args, "tone")) return kExitUsage;
     ToneSettings s;
     std::string text;
     if (args.Value("--density", &text)) {
@@ -149,12 +116,11 @@ int RunTone(const CliArgs &args) {
     }
     s.contrast = (int)k;
     if (!ParseChannels(args, &s.channels)) return kExitUsage;
-    return RunFilter(args, known, InPlace([&](PackedDib d) { return ToneRun(d, s); }));
+    return RunFilter(args, InPlace([&](PackedDib d) { return ToneRun(d, s); }));
 }
 
 int RunLevels(const CliArgs &args) {
-    const std::vector<std::string> known = {"--highlight=", "--shadow=", "--channels=", "--auto"};
-    if (!CheckArgs(args, "levels", known)) return kExitUsage;
+    if (!CheckArgs(args, "levels")) return kExitUsage;
     long h = 255, sh = 0;
     bool hasH = false, hasS = false;
     if (!ParseIntOption(args, "--highlight", 0, 255, &h, &hasH)) return kExitUsage;
@@ -167,7 +133,7 @@ int RunLevels(const CliArgs &args) {
             return kExitUsage;
         }
         // The automatic highlight, then the automatic shadow from the stretched picture's own extremes.
-        return RunFilter(args, known, InPlace([](PackedDib d) { return AutoHighlight(d) && AutoShadow(d); }));
+        return RunFilter(args, InPlace([](PackedDib d) { return AutoHighlight(d) && AutoShadow(d); }));
     }
     if (!hasH && !hasS) {
         CliError("levels: give --highlight and/or --shadow, or --auto");
@@ -176,15 +142,14 @@ int RunLevels(const CliArgs &args) {
     ChannelSwitches sw;
     if (!ParseChannels(args, &sw)) return kExitUsage;
     const int H = (int)h, S = (int)sh;
-    return RunFilter(args, known, InPlace([&](PackedDib d) {
+    return RunFilter(args, InPlace([&](PackedDib d) {
         return LevelStretch(d, LevelTriple{H, H, H}, LevelTriple{S, S, S}, kLevelPopup, sw);
     }));
 }
 
 int RunAverage(const CliArgs &args) {
-    const std::vector<std::string> known = {};
-    if (!CheckArgs(args, "average", known)) return kExitUsage;
-    return RunFilter(args, known, Replacing([](PackedDib d) -> PackedDib {
+    if (!CheckArgs(args, "average")) return kExitUsage;
+    return RunFilter(args, Replacing([](PackedDib d) -> PackedDib {
         static ColourStats stats;
         {
             BlockLockGuard lock(d);
@@ -196,8 +161,7 @@ int RunAverage(const CliArgs &args) {
 }
 
 int RunNoise(const CliArgs &args) {
-    const std::vector<std::string> known = {"--threshold=", "--jpeg", "--channels="};
-    if (!CheckArgs(args, "noise", known)) return kExitUsage;
+    if (!CheckArgs(args, "noise")) return kExitUsage;
     std::string text;
     long t = 0;
     // Like the page, any whole number is taken and clamped to 0...255.
@@ -210,29 +174,26 @@ int RunNoise(const CliArgs &args) {
     s.smoothing.threshold = t < 0 ? 0 : t > 255 ? 255 : (int)t;
     s.smoothing.jpeg = args.Flag("--jpeg");
     if (!ParseChannels(args, &s.smoothing.channels)) return kExitUsage;
-    return RunFilter(args, known, InPlace([&](PackedDib d) { return NoiseRun(d, s, true); }));
+    return RunFilter(args, InPlace([&](PackedDib d) { return NoiseRun(d, s, true); }));
 }
 
 int RunMinvar(const CliArgs &args) {
-    const std::vector<std::string> known = {"--channels="};
-    if (!CheckArgs(args, "minvar", known)) return kExitUsage;
+    if (!CheckArgs(args, "minvar")) return kExitUsage;
     NoiseRunSettings s;
     s.kind = kNoiseMinVariance;
     if (!ParseChannels(args, &s.smoothing.channels)) return kExitUsage;
-    return RunFilter(args, known, InPlace([&](PackedDib d) { return NoiseRun(d, s, true); }));
+    return RunFilter(args, InPlace([&](PackedDib d) { return NoiseRun(d, s, true); }));
 }
 
 int RunMedian(const CliArgs &args) {
-    const std::vector<std::string> known = {};
-    if (!CheckArgs(args, "median", known)) return kExitUsage;
+    if (!CheckArgs(args, "median")) return kExitUsage;
     NoiseRunSettings s;
     s.kind = kNoiseMedian;
-    return RunFilter(args, known, InPlace([&](PackedDib d) { return NoiseRun(d, s, true); }));
+    return RunFilter(args, InPlace([&](PackedDib d) { return NoiseRun(d, s, true); }));
 }
 
 int RunSaturation(const CliArgs &args) {
-    const std::vector<std::string> known = {"--value="};
-    if (!CheckArgs(args, "saturation", known)) return kExitUsage;
+    if (!CheckArgs(args, "saturation")) return kExitUsage;
     std::string text;
     long v = 0;
     if (!args.Value("--value", &text) || !ParseInt(text, -2147483647L, 2147483647L, &v)) {
@@ -240,18 +201,16 @@ int RunSaturation(const CliArgs &args) {
         return kExitUsage;
     }
     const int s = v < -64 ? -64 : v > 64 ? 64 : (int)v;
-    return RunFilter(args, known, InPlace([s](PackedDib d) { return SaturationRun(d, s, true); }));
+    return RunFilter(args, InPlace([s](PackedDib d) { return SaturationRun(d, s, true); }));
 }
 
 int RunEdges(const CliArgs &args) {
-    const std::vector<std::string> known = {};
-    if (!CheckArgs(args, "edges", known)) return kExitUsage;
-    return RunFilter(args, known, Replacing([](PackedDib d) { return EdgeMap(d, true); }));
+    if (!CheckArgs(args, "edges")) return kExitUsage;
+    return RunFilter(args, Replacing([](PackedDib d) { return EdgeMap(d, true); }));
 }
 
 int RunSharpen(const CliArgs &args) {
-    const std::vector<std::string> known = {"--strong"};
-    if (!CheckArgs(args, "sharpen", known)) return kExitUsage;
+    if (!CheckArgs(args, "sharpen")) return kExitUsage;
     const bool strong = args.Flag("--strong");
-    return RunFilter(args, known, Replacing([strong](PackedDib d) { return Sharpen(d, strong, true); }));
+    return RunFilter(args, Replacing([strong](PackedDib d) { return Sharpen(d, strong, true); }));
 }

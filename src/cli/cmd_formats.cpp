@@ -42,7 +42,7 @@ void PrintHeader(const char *path, const OpenReport &r) {
 } // namespace
 
 int RunInfo(const CliArgs &args) {
-    if (args.positional.size() != 1 || !args.options.empty()) {
+    if (args.positional.size() != 1) {
         CliError("usage: orbentool info FILE");
         return kExitUsage;
     }
@@ -68,7 +68,7 @@ int RunInfo(const CliArgs &args) {
 }
 
 int RunConvert(const CliArgs &args) {
-    if (args.positional.size() != 2 || !args.options.empty()) {
+    if (args.positional.size() != 2) {
         CliError("usage: orbentool convert IN OUT");
         return kExitUsage;
     }
@@ -80,7 +80,7 @@ int RunConvert(const CliArgs &args) {
 }
 
 int RunCompress(const CliArgs &args) {
-    if (args.positional.size() != 2 || !args.options.empty()) {
+    if (args.positional.size() != 2) {
         CliError("usage: orbentool compress IN OUT");
         return kExitUsage;
     }

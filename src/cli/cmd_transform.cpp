@@ -12,34 +12,6 @@
 
 namespace {
 
-// Positional arguments without the values of the given options: "--angle -30" must not count -30 as a file.
-std::vector<std::string> Positionals(const CliArgs &args, const std::vector<std::string> &valued) {
-    std::vector<std::string> out;
-    for (size_t i = 0; i < args.raw.size(); ++i) {
-        const std::string &s = args.raw[i];
-        bool takesNext = false;
-        for (const std::string &v : valued)
-            if (s == v) takesNext = true;
-        if (takesNext) {
-            ++i;
-            continue;
-        }
-        if (s == "-q" || s == "--quiet" || (s.size() > 2 && s[0] == '-' && s[1] == '-')) continue;
-        out.push_back(s);
-    }
-    return out;
-}
-
-bool CheckOptions(const CliArgs &args, const std::vector<std::string> &known, const char *usage) {
-    std::string which;
-    if (args.Unknown(known, &which)) {
-        CliError("unknown option '%s'", which.c_str());
-        CliError("usage: orbentool %s", usage);
-        return false;
-    }
-    return true;
-}
-
 // Opens IN, runs the job, writes OUT; a job that gives no picture is refused.
 template <class Job>
 int RunJob(const std::string &in, const std::string &out, const char *what, Job job) {
@@ -60,8 +32,7 @@ int RunJob(const std::string &in, const std::string &out, const char *what, Job 
 
 int RunRotate(const CliArgs &args) {
     const char *usage = "rotate IN OUT --right|--left|--angle DEG [--fast]";
-    if (!CheckOptions(args, {"--right", "--left", "--angle=", "--fast"}, usage)) return kExitUsage;
-    const std::vector<std::string> files = Positionals(args, {"--angle"});
+    const std::vector<std::string> &files = args.positional;
     const bool right = args.Flag("--right"), left = args.Flag("--left");
     std::string angleText;
     const bool byAngle = args.Value("--angle", &angleText);
@@ -86,8 +57,7 @@ int RunRotate(const CliArgs &args) {
 
 int RunResize(const CliArgs &args) {
     const char *usage = "resize IN OUT WIDTH HEIGHT [--threshold T]";
-    if (!CheckOptions(args, {"--threshold="}, usage)) return kExitUsage;
-    const std::vector<std::string> pos = Positionals(args, {"--threshold"});
+    const std::vector<std::string> &pos = args.positional;
     long width, height, threshold = kDefaultEdgeThreshold;
     std::string text;
     if (pos.size() != 4 || !ParseInt(pos[2], 1, 0x7FFFFFFF, &width) || !ParseInt(pos[3], 1, 0x7FFFFFFF, &height) ||
@@ -101,8 +71,7 @@ int RunResize(const CliArgs &args) {
 
 int RunStipple(const CliArgs &args) {
     const char *usage = "stipple IN OUT --colors 16|256";
-    if (!CheckOptions(args, {"--colors="}, usage)) return kExitUsage;
-    const std::vector<std::string> files = Positionals(args, {"--colors"});
+    const std::vector<std::string> &files = args.positional;
     std::string text;
     if (files.size() != 2 || !args.Value("--colors", &text) || (text != "16" && text != "256")) {
         CliError("usage: orbentool %s", usage);

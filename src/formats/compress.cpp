@@ -5,6 +5,7 @@
 
 #include "formats/compressed_format.h"
 #include "platform/host.h"
+#include "platform/progress.h"
 
 namespace {
 
@@ -52,19 +53,6 @@ unsigned char *EncodeRow(const unsigned char *row, int width, unsigned char *o, 
     return o;
 }
 
-void ReportRow(bool bar, int64_t row, int64_t height, const char *format) {
-    // Every row whose percentage is a multiple of ten reports, not just the first of them.
-    const int p = (int)(row * 100 / height);
-    if (p % 10 != 0) return;
-    if (bar) {
-        SetProgress(p);
-    } else {
-        char text[64];
-        snprintf(text, sizeof text, format, p);
-        ShowStatusText(0, text);
-    }
-}
-
 PackedDib Fail(CompressOutcome *outcome, CompressOutcome why) {
     if (outcome) *outcome = why;
     return nullptr;
@@ -93,20 +81,19 @@ PackedDib CompressPicture(PackedDib picture, CompressOutcome *outcome) {
     // The capacity is what the block really holds, which may be more than asked for.
     unsigned char *end = base + BlockSize(out);
 
-    const bool bar = IsStatusBarShown();
-    if (bar) BeginProgress();
     const unsigned char *pixels = DibPixels(src.get());
     const size_t stride = Stride24(width);
     const int64_t worstRow = WorstCompressedRow(width);
     unsigned char *o = stream;
-    for (int j = 0; j < height && o; ++j) {
-        ReportRow(bar, j, height, "圧縮 %d %%");
-        const unsigned char *row = pixels + stride * j;
-        if (end - o >= worstRow) o = EncodeRow<false>(row, width, o, end);
-        else o = EncodeRow<true>(row, width, o, end);
+    {
+        ProgressScope progress("圧縮 %d %%", {ProgressRule::kTenPercentRows});
+        for (int j = 0; j < height && o; ++j) {
+            progress.BeforeRow(j, height);
+            const unsigned char *row = pixels + stride * j;
+            if (end - o >= worstRow) o = EncodeRow<false>(row, width, o, end);
+            else o = EncodeRow<true>(row, width, o, end);
+        }
     }
-    if (bar) EndProgress();
-    else RestoreScaleTitle();
     if (!o) {
         BlockUnlock(out);
         BlockFree(out);

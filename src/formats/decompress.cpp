@@ -5,6 +5,7 @@
 
 #include "formats/compressed_format.h"
 #include "platform/host.h"
+#include "platform/progress.h"
 
 namespace {
 
@@ -82,23 +83,15 @@ PackedDib DecompressPicture(PackedDib compressed) {
     const size_t stride = Stride24(width);
     const int64_t worstRow = WorstCompressedRow(width);
 
-    const bool bar = IsStatusBarShown();
-    if (bar) BeginProgress();
-    for (int i = 0; i < height && s; ++i) {
-        const int p = (int)((int64_t)i * 100 / height);
-        if (p % 10 == 0) {
-            if (bar) {
-                SetProgress(p);
-            } else {
-                char text[64];
-                snprintf(text, sizeof text, "展開 %d %%", p);
-                ShowStatusText(0, text);
-            }
+    {
+        // The open pipeline's next status text follows at once: no title in between.
+        ProgressScope progress("展開 %d %%", {ProgressRule::kTenPercentRows, TitleAfter::kNever});
+        for (int i = 0; i < height && s; ++i) {
+            progress.BeforeRow(i, height);
+            unsigned char *row = pixels + stride * i;
+            if (end - s >= worstRow) s = DecodeRow<false>(s, end, width, row);
+            else s = DecodeRow<true>(s, end, width, row);
         }
-        unsigned char *row = pixels + stride * i;
-        if (end - s >= worstRow) s = DecodeRow<false>(s, end, width, row);
-        else s = DecodeRow<true>(s, end, width, row);
     }
-    if (bar) EndProgress();
     return out;
 }

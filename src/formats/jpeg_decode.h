@@ -14,7 +14,6 @@ enum {
     kJpegCannotRead = 104,     // the file's length could not be found, was out of range, or the read failed
     kJpegDamaged = 105,        // damaged or unsupported structure or sampling layout
     kJpegUnsupportedFrame = 106, // a frame type other than baseline (SOF0)
-    kJpegNotBuilt = -1,        // kept for callers written before the decoder existed; never returned
 };
 
 // Decodes a file into a bottom-up 24-bit picture, or null; *result gets the code (result may be null).

@@ -34,10 +34,7 @@ PackedDib LoadPictureFile(const char *path, OpenReport *report) {
         CloseSource(&src);
         report->isJpeg = true;
         PackedDib dib = DecodeJpegFile(path, &report->jpegResult);
-        if (!dib) {
-            report->reason = report->jpegResult == kJpegNotBuilt ? "JPEG is not supported yet"
-                                                                 : "the JPEG file could not be decoded";
-        }
+        if (!dib) report->reason = "the JPEG file could not be decoded";
         return dib;
     }
     PackedDib dib = ReadBmp(&src, report);

@@ -2,6 +2,7 @@
 #include "image/dib_gdi_win.h"
 
 #include <cstring>
+#include <optional>
 
 #include "image/colour_stats.h"
 #include "image/range_palette.h"
@@ -108,16 +109,20 @@ HBITMAP ScreenBitmapFromDib(HGLOBAL dib, HDC dc, const ScreenBitmapRequest &requ
     if (!lock) return nullptr;
     CollectColourStats(lock.get(), request.histogramSet, &stats);
 
-    const bool screenDc = dc == nullptr;
-    if (screenDc) dc = GetDC(nullptr);
+    // Without a DC of the caller's, the screen's, with the palette put back after; a caller's DC keeps the palette
+    // selected, as its later drawing expects.
+    std::optional<WindowDc> screen;
+    if (!dc) dc = screen.emplace(nullptr);
     HPALETTE palette = request.palette;
     if (request.makeRangePalette && rangePalette) {
         HPALETTE range = MakeRangePalette(stats.maxR, stats.maxG, stats.maxB, stats.minR, stats.minG, stats.minB);
         if (range) palette = *rangePalette = range;
     }
-    HPALETTE oldPalette = nullptr;
-    if (palette) {
-        oldPalette = SelectPalette(dc, palette, FALSE);
+    std::optional<RealizedPalette> screenPalette;
+    if (screen) {
+        screenPalette.emplace(dc, palette);
+    } else if (palette) {
+        SelectPalette(dc, palette, FALSE);
         RealizePalette(dc);
     }
     HBITMAP result = nullptr;
@@ -139,10 +144,6 @@ HBITMAP ScreenBitmapFromDib(HGLOBAL dib, HDC dc, const ScreenBitmapRequest &requ
             result = CreateDIBitmap(memory, header, CBM_INIT, DibPixels(lock.get()),
                                     reinterpret_cast<const BITMAPINFO *>(lock.get()), DIB_RGB_COLORS);
         }
-    }
-    if (screenDc) {
-        if (oldPalette) SelectPalette(dc, oldPalette, FALSE);
-        ReleaseDC(nullptr, dc);
     }
     return result;
 }

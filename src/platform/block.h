@@ -13,8 +13,8 @@ void BlockUnlock(PackedDib block);
 size_t BlockSize(PackedDib block);
 void BlockFree(PackedDib block);
 
-// Test hook: makes the next BlockAlloc/BlockRealloc of at least `bytes` bytes fail `count` times (0 turns it off).
-void BlockFailLargeAllocations(size_t bytes, int count);
+// The allocation-failure test switch (BlockFailLargeAllocations and the window program's ORBEN_TEST_FAIL_ALLOC).
+#include "platform/alloc_fail.h"
 
 // Locks a block for one scope.
 class BlockLockGuard {

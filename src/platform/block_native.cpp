@@ -20,16 +20,7 @@ struct NativeBlock {
     size_t mapLength;
 };
 
-size_t gFailBytes = 0;
-int gFailCount = 0;
-
-bool ShouldFail(size_t bytes) {
-    if (gFailCount > 0 && bytes >= gFailBytes) {
-        --gFailCount;
-        return true;
-    }
-    return false;
-}
+bool ShouldFail(size_t bytes) { return AllocationShouldFail(bytes, FailScope::kEveryBlock); }
 
 bool AllocStorage(NativeBlock *b, size_t bytes) {
     size_t want = bytes ? bytes : 1;
@@ -62,11 +53,6 @@ void FreeStorage(NativeBlock *b) {
 }
 
 } // namespace
-
-void BlockFailLargeAllocations(size_t bytes, int count) {
-    gFailBytes = bytes;
-    gFailCount = count;
-}
 
 PackedDib BlockAlloc(size_t bytes) {
     if (bytes > (size_t)1 << 40 || ShouldFail(bytes)) return nullptr;

@@ -4,22 +4,8 @@
 #include <windows.h>
 
 namespace {
-size_t gFailBytes = 0;
-int gFailCount = 0;
-
-bool ShouldFail(size_t bytes) {
-    if (gFailCount > 0 && bytes >= gFailBytes) {
-        --gFailCount;
-        return true;
-    }
-    return false;
-}
+bool ShouldFail(size_t bytes) { return AllocationShouldFail(bytes, FailScope::kEveryBlock); }
 } // namespace
-
-void BlockFailLargeAllocations(size_t bytes, int count) {
-    gFailBytes = bytes;
-    gFailCount = count;
-}
 
 PackedDib BlockAlloc(size_t bytes) {
     if (ShouldFail(bytes)) return nullptr;

@@ -14,9 +14,6 @@
 
 namespace {
 
-// The test switch's plan; empty (nothing fails) unless ORBEN_TEST_FAIL_ALLOC was set at start-up.
-AllocFailPlan gFailPlan;
-
 void SetUndoEnabled(bool on) {
     if (gShell.frame) MirrorEnable(GetMenu(gShell.frame), IDM_EDIT_UNDO, on ? MF_ENABLED : MF_GRAYED);
 }
@@ -29,7 +26,7 @@ void ReleaseUndoCopy() {
 }
 
 PackedDib TryWorkAllocation(size_t bytes) {
-    if (ShouldFailAttempt(&gFailPlan, bytes)) return nullptr;
+    if (AllocationShouldFail(bytes, FailScope::kWorkAllocations)) return nullptr;
     return BlockAlloc(bytes);
 }
 
@@ -87,7 +84,8 @@ void *AllocLockedBlock(HGLOBAL *handle, size_t bytes) {
 
 void InstallWorkMemoryPolicy() {
     gHostWindows.allocWorkBlock = AllocWorkBlockWithPolicy;
-    ParseAllocFailPlan(getenv("ORBEN_TEST_FAIL_ALLOC"), &gFailPlan);
+    AllocFailPlan plan;
+    if (ParseAllocFailPlan(getenv("ORBEN_TEST_FAIL_ALLOC"), &plan)) SetAllocFailPlan(plan, FailScope::kWorkAllocations);
 }
 
 void EnsureDisplayImage() {

@@ -2,6 +2,7 @@
 #pragma once
 #include <cstddef>
 
+#include "platform/alloc_fail.h"
 #include "platform/block.h"
 
 // What the policy may do; the window program fills these in with its document state.
@@ -18,15 +19,3 @@ PackedDib AllocWithShortagePolicy(size_t bytes, const ShortageSteps &steps);
 // How often the policy has told the user that memory ran out; callers compare before and after an operation so
 // the same shortage is not reported twice.
 int ShortageReportCount();
-
-// A test switch making work allocations fail: "BYTES[,COUNT[,SKIP]]". Of the attempts asking for at least BYTES
-// bytes, the first SKIP (default 0) go through and the next COUNT (default 1) fail; later ones go through.
-struct AllocFailPlan {
-    size_t minBytes = 0;
-    int count = 0;
-    int skip = 0;
-};
-// False (plan untouched) for a missing or malformed text.
-bool ParseAllocFailPlan(const char *text, AllocFailPlan *plan);
-// Whether this attempt fails under the plan; counts the attempt.
-bool ShouldFailAttempt(AllocFailPlan *plan, size_t bytes);

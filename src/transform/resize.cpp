@@ -5,19 +5,6 @@
 #include "transform/resize.h"
 #include "transform/resize_passes.h"
 
-void ResizeProgress::Row(int64_t n, int64_t total) {
-    const int t = (int)(20 * n / total);
-    if (t == last_) return;
-    last_ = t;
-    if (bar_) {
-        SetProgress(5 * t / 2 + (widthPass_ ? 50 : 0));
-    } else {
-        char text[64];
-        snprintf(text, sizeof text, widthPass_ ? "幅変更 %ld%%" : "高さ変更 %ld%%", (long)(5 * t));
-        ShowStatusText(0, text);
-    }
-}
-
 namespace {
 
 // A picture block locked for the duration of a pass, with its checked view.
@@ -30,15 +17,13 @@ struct LockedPicture {
     bool ok = false;
 };
 
-} // namespace
-
-PackedDib Resample(PackedDib source, int width, int height, int threshold) {
+PackedDib ResampleWith(PackedDib source, int width, int height, int threshold, ProgressScope *scope) {
     if (!source || width < 1 || height < 1) return nullptr;
     LockedPicture src(source);
     if (!src.ok) return nullptr;
     const int32_t W = src.view.width, H = src.view.height;
     if (DibBlockBytes(width, height, 24) < 0) return nullptr;
-    ResizeProgress progress(IsStatusBarShown());
+    ResizeProgress progress(scope);
 
     // The intermediate gets its own size fields: a copied biSizeImage would be too small when enlarging.
     PackedDib middle = NewPictureLike(src.view.header, W, height);
@@ -83,11 +68,13 @@ PackedDib Resample(PackedDib source, int width, int height, int threshold) {
     return result;
 }
 
+} // namespace
+
+PackedDib Resample(PackedDib source, int width, int height, int threshold) {
+    return ResampleWith(source, width, height, threshold, nullptr);
+}
+
 PackedDib ResizePicture(PackedDib source, int width, int height, int threshold) {
-    const bool bar = IsStatusBarShown();
-    if (bar) BeginProgress();
-    PackedDib result = Resample(source, width, height, threshold);
-    if (bar) EndProgress();
-    else RestoreScaleTitle();
-    return result;
+    ProgressScope progress(nullptr, {ProgressRule::kStepOfFive});
+    return ResampleWith(source, width, height, threshold, &progress);
 }

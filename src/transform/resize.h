@@ -19,10 +19,10 @@ NeighbourEstimateResult NeighbourEstimate(const unsigned char *pixels, size_t st
                                           int column, int row, int channel);
 
 // A new width x height picture resampled from source with edge threshold T (0..255), its header a copy of the
-// source's with the sizes replaced. The source is never freed or changed. Progress goes to the host's bar
-// (0..50 for heights, 50..100 for widths) or to the caption ("高さ変更 %ld%%", "幅変更 %ld%%"); the caller begins
-// and ends the bar. Null for a size below 1, past the size guard, a non-24-bit source or no memory.
+// source's with the sizes replaced. The source is never freed or changed; no progress is shown. Null for a size
+// below 1, past the size guard, a non-24-bit source or no memory.
 PackedDib Resample(PackedDib source, int width, int height, int threshold);
 
-// Resample inside its own progress bar (when the status bar is shown), as the resize command runs it.
+// Resample with progress, as the resize command runs it: the host's bar (0..50 for heights, 50..100 for widths)
+// or the caption ("高さ変更 %d%%", "幅変更 %d%%").
 PackedDib ResizePicture(PackedDib source, int width, int height, int threshold);

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "platform/host.h"
+#include "platform/progress.h"
 #include "platform/workers.h"
 #include "transform/picture_view.h"
 #include "transform/portable_trig.h"
@@ -41,32 +42,23 @@ struct SourceSampler {
     }
 };
 
+// "%d 度回転 (%d%%)" in 5 % steps, to status part 0 even while the bar shows; the 0 % text comes first where
+// there is no bar. The title with the scale comes back at the end in any case.
 class RotationProgress {
 public:
-    explicit RotationProgress(int degrees) : degrees_(degrees), bar_(IsStatusBarShown()) {
-        char text[64];
-        snprintf(text, sizeof text, "%d 度回転 (0%%)", degrees_);
-        if (bar_) BeginProgress();
-        else ShowStatusText(0, text);
+    explicit RotationProgress(int degrees)
+        : scope_(Format(degrees), {ProgressRule::kStepOfFive, TitleAfter::kAlways, true}) {
+        scope_.AnnounceWithoutBar(0);
     }
-    ~RotationProgress() {
-        if (bar_) EndProgress();
-        RestoreScaleTitle();
-    }
-    void Row(int64_t y, int64_t height) {
-        const int t = (int)(20 * y / height);
-        if (t == last_) return;
-        last_ = t;
-        char text[64];
-        snprintf(text, sizeof text, "%d 度回転 (%d%%)", degrees_, 5 * t);
-        if (bar_) SetProgress(5 * t);
-        ShowStatusText(0, text);
-    }
+    void Row(int64_t y, int64_t height) { scope_.BeforeRow(y, height); }
 
 private:
-    int degrees_;
-    bool bar_;
-    int last_ = 0;
+    const char *Format(int degrees) {
+        snprintf(format_, sizeof format_, "%d 度回転 (%%d%%%%)", degrees);
+        return format_;
+    }
+    char format_[48];
+    ProgressScope scope_;
 };
 
 // One result row y: each pixel averages the source pixels under its samples (black where none lands).

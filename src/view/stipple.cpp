@@ -15,6 +15,7 @@
 #endif
 
 #include "platform/host.h"
+#include "platform/progress.h"
 #include "platform/workers.h"
 
 const PaletteEntryRgb kStippleColours16[16] = {
@@ -515,8 +516,6 @@ PackedDib StipplePicture(PackedDib source, const StipplePalette &palette) {
     memcpy(dst.get(), &header, sizeof header);
 
     BusyCursor(true);
-    const bool bar = IsStatusBarShown();
-    if (bar) BeginProgress();
     const int height = header.biHeight, width = header.biWidth;
     const size_t stride = Stride24(width);
     // Rows run as a wavefront: each thread takes the next row and follows the row before it a block behind. The
@@ -528,30 +527,18 @@ PackedDib StipplePicture(PackedDib source, const StipplePalette &palette) {
     if (!planes) threads = 1;
     const unsigned char *srcPixels = DibPixels(src.get());
     unsigned char *dstPixels = DibPixels(dst.get());
-    int shown = 0;
-    ForEachRowChunk(
-        height, 1, threads,
-        [&](int64_t first, int64_t end, int) {
-            for (int64_t i = first; i < end; ++i)
-                RowStippler((int)i, width, srcPixels, dstPixels, stride, palette, planes ? &planes : nullptr,
-                            done.data())
-                    .Run();
-        },
-        [&](int64_t i) {
-            const int step = (int)(20 * i / height);
-            if (step <= shown) return;
-            shown = step;
-            const int percent = (int)(100 * i / height);
-            if (bar) {
-                SetProgress(percent);
-            } else {
-                char text[32];
-                snprintf(text, sizeof text, "点描 %d%%", percent);
-                ShowStatusText(0, text);
-            }
-        });
-    if (bar) EndProgress();
-    RestoreScaleTitle();
+    {
+        ProgressScope progress("点描 %d%%", {ProgressRule::kStepPercent, TitleAfter::kAlways});
+        ForEachRowChunk(
+            height, 1, threads,
+            [&](int64_t first, int64_t end, int) {
+                for (int64_t i = first; i < end; ++i)
+                    RowStippler((int)i, width, srcPixels, dstPixels, stride, palette, planes ? &planes : nullptr,
+                                done.data())
+                        .Run();
+            },
+            [&](int64_t i) { progress.BeforeRow(i, height); });
+    }
     BusyCursor(false);
     return result;
 }

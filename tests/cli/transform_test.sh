@@ -56,6 +56,12 @@ expect 1 "threshold out of range" "$TOOL" resize "$IN" "$TMP/x.bmp" 50 20 --thre
 expect 1 "resize without sizes" "$TOOL" resize "$IN" "$TMP/x.bmp"
 expect 3 "resize past the size limit" "$TOOL" resize "$IN" "$TMP/x.bmp" 99999999 99999999
 expect 2 "resize a missing input" "$TOOL" resize "$TMP/none.bmp" "$TMP/x.bmp" 5 5
+# Options by the subcommand's table: a value anywhere is its option's, never a file or a size.
+expect 0 "options before the files" "$TOOL" resize --threshold 7 "$IN" "$TMP/opt.bmp" 40 30
+expect_size "$TMP/opt.bmp" "40 30" "options before the files"
+expect 1 "a flag given a value" "$TOOL" rotate "$IN" "$TMP/x.bmp" --right=1
+expect 1 "a value missing at the end" "$TOOL" rotate "$IN" "$TMP/x.bmp" --angle
+expect 1 "an option of another subcommand" "$TOOL" resize "$IN" "$TMP/x.bmp" 5 5 --colors 16
 
 expect 0 "stipple 16" "$TOOL" stipple "$IN" "$TMP/s16.bmp" --colors 16
 expect 0 "stipple 256" "$TOOL" stipple "$IN" "$TMP/s256.bmp" --colors=256

@@ -1,6 +1,6 @@
 // The end-to-end suite: starts ORBEN.EXE again and again under different INI files and works it through its real
 // windows, checking what a person would see and, through the probe add-in, what only the program itself knows.
-// Usage: orben_e2e.exe PROGRAM_DIR DATA_DIR OUT_DIR [--skip-jpeg] [NAME_FILTER]
+// Usage: orben_e2e.exe PROGRAM_DIR DATA_DIR OUT_DIR [NAME_FILTER]
 #include <windows.h>
 
 #include <cstdio>
@@ -67,7 +67,6 @@ std::string Joined(const std::vector<std::string> &texts) {
         if (!InOrder(got_, __VA_ARGS__)) Fail(__FILE__, __LINE__, "texts in order: " + Joined(got_));              \
     } while (0)
 
-bool gSkipJpeg = false; // the JPEG decoder is not in this build yet
 
 std::string ProbeIni(const std::vector<std::string> &dlls, const std::string &config = "WindowRect=20,20,640,480\r\n") {
     std::string text = "[CONFIG]\r\n" + config + "[Add-in]\r\n";
@@ -292,11 +291,6 @@ void OpenEightBitBmp() {
 }
 
 void OpenJpeg() {
-    if (gSkipJpeg) {
-        std::printf("  the JPEG decoder is not in this build\n");
-        gScenario->skipped = true;
-        return;
-    }
     WriteIni(ProbeIni({"E2EPROBE1.DLL"}));
     App app;
     if (!Launch(app)) return;
@@ -660,7 +654,6 @@ void Timings() {
         std::string path;
     } bigs[] = {{"BMP", gPics.bigBmp}, {"JPEG", gPics.bigJpeg}};
     for (const Big &b : bigs) {
-        if (gSkipJpeg && b.path == gPics.bigJpeg) continue;
         if (!FileExists(b.path)) {
             Fail(__FILE__, __LINE__, "missing " + b.path);
             continue;
@@ -770,17 +763,14 @@ void MakePictures() {
 
 int main(int argc, char **argv) {
     if (argc < 4) {
-        std::printf("usage: orben_e2e PROGRAM_DIR DATA_DIR OUT_DIR [--skip-jpeg] [NAME_FILTER]\n");
+        std::printf("usage: orben_e2e PROGRAM_DIR DATA_DIR OUT_DIR [NAME_FILTER]\n");
         return 2;
     }
     gPaths.programDir = argv[1];
     gPaths.dataDir = argv[2];
     gPaths.outDir = argv[3];
     const char *filter = nullptr;
-    for (int i = 4; i < argc; ++i) {
-        if (strcmp(argv[i], "--skip-jpeg") == 0) gSkipJpeg = true;
-        else filter = argv[i];
-    }
+    if (argc > 4) filter = argv[4];
     char windows[MAX_PATH];
     GetWindowsDirectoryA(windows, MAX_PATH);
     gPaths.iniPath = Join(windows, "ORBEN32.INI");

@@ -54,10 +54,6 @@ fi
 (/usr/lib/wine/wineserver -p >/dev/null 2>&1 &)
 $WINE cmd /c exit >/dev/null 2>&1 || true
 
-# Until the JPEG decoder lands the program refuses every JPEG; those checks wait for it.
-skip=()
-if grep -q kJpegNotBuilt src/formats/jpeg_decode.cpp 2>/dev/null; then skip=(--skip-jpeg); fi
-
 log=$OUT/driver.log
 /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
 # Inside the virtual display: a warm server (each start of the program then takes a fraction of a second), its
@@ -66,7 +62,7 @@ timeout 900 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     (/usr/lib/wine/wineserver -p >/dev/null 2>&1 &)
     /usr/lib/wine/wine64 cmd /c exit >/dev/null 2>&1
     exec /usr/lib/wine/wine64 "$@"' driver \
-  "$driver" 'C:\orben-e2e\program' 'C:\orben-e2e\data' 'C:\orben-e2e\out' "${skip[@]}" "$@" 2>"$OUT/wine-stderr.log" |
+  "$driver" 'C:\orben-e2e\program' 'C:\orben-e2e\data' 'C:\orben-e2e\out' "$@" 2>"$OUT/wine-stderr.log" |
   iconv -f CP932 -t UTF-8 -c | tee "$log"
 status=${PIPESTATUS[0]}
 /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
