@@ -61,8 +61,8 @@ inline __m128i Select(__m128i mask, __m128i yes, __m128i no) {
 inline __m128i Div3(__m128i x) { return _mm_mulhi_epu16(x, _mm_set1_epi16(21846)); }
 #endif
 
-// SmoothByte for bytes k0 .. k1-1 of a row whose bytes are all interior, eight at a time where the processor
-// allows; the lanes compute exactly what SmoothByte does.
+// SmoothByte for bytes k0 .. k1-1 of a row whose bytes are all interior, sixteen or eight at a time where the
+// processor allows; the lanes compute exactly what SmoothByte does.
 void SmoothInteriorBytes(const unsigned char *row, ptrdiff_t stride, size_t k0, size_t k1, int threshold, bool rows,
                          unsigned char *out) {
     size_t k = k0;
