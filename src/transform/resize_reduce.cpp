@@ -139,13 +139,16 @@ bool ReduceWidth(const PictureView24 &src, const PictureView24 &dst, int thresho
     int64_t cEnd;
     WalkLines(
         W, W2, [&](int64_t column, const LineStep &st) { steps[(size_t)column] = st; }, &qEnd, &cEnd);
-    const int T = threshold;
     auto row = [&](int32_t i) {
         const unsigned char *v = src.Row(i);
         unsigned char *out = dst.Row(i);
+        // Locals, so the byte stores below cannot be taken to change them.
+        const LineStep *step = steps.get();
+        const int32_t W = src.width, W2 = dst.width;
+        const int T = threshold;
         int32_t A[3] = {0, 0, 0};
         for (int32_t j = 0; j < W; ++j, v += 3) {
-            const LineStep &st = steps[(size_t)j];
+            const LineStep &st = step[(size_t)j];
             const float q = st.q;
             if (!st.straddles) {
                 if (q == 0) {

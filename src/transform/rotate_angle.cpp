@@ -62,8 +62,9 @@ private:
 };
 
 // One result row y: each pixel averages the source pixels under its samples (black where none lands).
-void RotateRow(const SourceSampler &sampler, double c, double s, int64_t y, int64_t W2, int64_t halfW2, int64_t halfH2,
+void RotateRow(const SourceSampler &shared, double c, double s, int64_t y, int64_t W2, int64_t halfW2, int64_t halfH2,
                bool fast, unsigned char *d) {
+    const SourceSampler sampler = shared; // a local copy: the byte stores below cannot be taken to change it
     // Per row: the v terms of u*c + v*s and v*c - u*s for the offsets 0, -0.3 and +0.3.
     const double v0 = (double)(y - halfH2), vm = v0 - 0.3, vp = v0 + 0.3;
     const double v0s = v0 * s, v0c = v0 * c, vms = vm * s, vmc = vm * c, vps = vp * s, vpc = vp * c;
