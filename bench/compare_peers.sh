@@ -6,12 +6,12 @@
 # With --before REV the same programs are also built from revision REV and timed in the same run, for a
 # before / after comparison. Installs python3-opencv and python3-pil when missing (as root); needs git, cmake,
 # ninja and libbenchmark-dev.
-# Usage: bench/compare_peers.sh [--before REV] [--reps N]
+# Usage: bench/compare_peers.sh [--before REV] [--reps N]   (N rounds, default 3)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
 BEFORE=""
-REPS=5
+REPS=3
 while [ $# -gt 0 ]; do
   case $1 in
     --before) BEFORE=$2; shift 2 ;;
@@ -40,34 +40,34 @@ if [ -n "$BEFORE" ]; then
 fi
 
 FILTER='BM_(Median|Edges|MinVariance|Saturation/32|Tone|Noise/40/0|Sharpen/0|LevelStretch|HistogramAverage|Rotate30Quality|Rotate30Fast|Stipple16|Stipple256|ResizeDouble|ResizeHalf|QuarterTurn|ColourStats)$'
-run_set() { # $1 label, $2 build dir, $3 threads
+run_set() { # $1 label, $2 build dir, $3 threads, $4 round
   for p in "${PROGRAMS[@]}"; do
     ORBEN_THREADS=$3 "$2/bench/$p" --benchmark_filter="$FILTER" --benchmark_format=json \
-      --benchmark_min_time=0.2 --benchmark_repetitions="$REPS" >"$OUT/$1-$p.json" 2>/dev/null
+      --benchmark_min_time=0.2 --benchmark_repetitions=2 >"$OUT/$1-$p-$4.json" 2>/dev/null
   done
 }
-echo "timing the peers..."
-$PY bench/peers.py "$REPS" >"$OUT/peers.json"
-echo "timing ours, 1 thread..."
-run_set after1 "$ROOT/build/native" 1
-echo "timing ours, 2 threads..."
-run_set after2 "$ROOT/build/native" 2
-if [ -n "$BEFORE" ]; then
-  echo "timing $BEFORE..."
-  run_set before "$OUT/before-build" 1
-fi
+rm -f "$OUT"/*.json
+# Rounds that alternate the sets, so a change in the machine's load falls on all of them alike; each figure is
+# the best over the rounds.
+for round in $(seq "$REPS"); do
+  echo "round $round of $REPS..."
+  $PY bench/peers.py 1 >"$OUT/peers-$round.json"
+  run_set after1 "$ROOT/build/native" 1 "$round"
+  [ -n "$BEFORE" ] && run_set before "$OUT/before-build" 1 "$round"
+  run_set after2 "$ROOT/build/native" 2 "$round"
+done
 
 $PY - "$OUT" "$BEFORE" "${PROGRAMS[@]}" <<'PY'
-import json, os, sys
+import glob, json, os, sys
 out, before, programs = sys.argv[1], sys.argv[2], sys.argv[3:]
-peers = json.load(open(os.path.join(out, "peers.json")))
+peers = {}
+for path in glob.glob(os.path.join(out, "peers-*.json")):
+    for name, t in json.load(open(path)).items():
+        peers[name] = min(t, peers.get(name, t))
 
 def load(label, key):
     times = {}
-    for p in programs:
-        path = os.path.join(out, f"{label}-{p}.json")
-        if not os.path.exists(path):
-            continue
+    for path in glob.glob(os.path.join(out, f"{label}-*.json")):
         for b in json.load(open(path)).get("benchmarks", []):
             if b.get("run_type", "iteration") != "iteration":
                 continue
