@@ -62,7 +62,23 @@ existing=$(find "$WINEPREFIX/drive_c/windows" -maxdepth 1 -iname orben32.ini | h
 [ -n "$existing" ] && ini=$existing
 [ -f "$ini" ] || cp "$DIST/ORBEN32.INI" "$ini"
 if [ -f "$DIST/LETTRA.DLL" ] && ! grep -qi 'LETTRA.DLL' "$ini"; then
-  grep -qi '^\[Add-in\]' "$ini" || printf '[Add-in]\r\nDLL1=LETTRA.DLL\r\n' >>"$ini"
+  if grep -qi '^\[Add-in\]' "$ini"; then
+    # The program reads DLL1, DLL2, ... up to the first one missing: that is the key LETTRA.DLL gets.
+    awk 'BEGIN { IGNORECASE = 1 }
+      { sub(/\r$/, "") }
+      /^\[/ { inside = tolower($0) == "[add-in]" }
+      inside && match($0, /^DLL[0-9]+=/) { used[substr($0, 4, RLENGTH - 4) + 0] = 1 }
+      { lines[NR] = $0 }
+      END {
+        n = 1; while (n in used) n++
+        for (i = 1; i <= NR; i++) {
+          printf "%s\r\n", lines[i]
+          if (tolower(lines[i]) == "[add-in]") printf "DLL%d=LETTRA.DLL\r\n", n
+        }
+      }' "$ini" >"$ini.new" && mv "$ini.new" "$ini"
+  else
+    printf '[Add-in]\r\nDLL1=LETTRA.DLL\r\n' >>"$ini"
+  fi
 fi
 
 if [ -z "$shot" ]; then

@@ -96,3 +96,15 @@
 #define IDD_PRINT                   500
 #define IDD_STIPPLE                 700
 #define IDD_CONFIRM_EACH            108
+
+// Dialog 500 "印刷": the millimetre values of the print rectangle
+#define IDC_PRINT_WIDTH             501
+#define IDC_PRINT_HEIGHT            502
+#define IDC_PRINT_LEFT              504
+#define IDC_PRINT_TOP               505
+
+// LETTRA.DLL, the text add-in: its menu "IDR_MENU" and dialog "テキスト貼付け"
+#define IDM_TEXT_FONT               5021
+#define IDM_TEXT_PASTE              5022
+#define IDD_TEXT_PASTE              105
+#define IDC_TEXT_EDIT               1002

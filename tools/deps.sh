@@ -10,6 +10,8 @@ PACKAGES=(
   libjpeg-turbo-progs libjpeg62-turbo-dev
   locales fonts-ipafont-gothic fonts-vlgothic fonts-wine python3 x11-utils
   hyperfine
+  cups cups-client printer-driver-cups-pdf poppler-utils
+  xclip xdotool
 )
 
 missing=()

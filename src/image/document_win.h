@@ -30,7 +30,6 @@ struct DocState {
     bool titleNeedsRefresh = false;   // the frame's one-second timer writes the title with the scale
     RECT selection{0, 0, 0, 0};       // top-down view coordinates; all 0 = nothing selected
     FloatingPaste paste;
-    uint32_t pickedColour = 0;        // PixelColour order
     bool pasteDisplayPriority = false;
     bool copyDisplay = true, copyInternal = true;
     bool fastRotation = false;

@@ -7,6 +7,7 @@
 #include "platform/host.h"
 #include "platform/host_win.h"
 #include "platform/scoped_win.h"
+#include "print/print_win.h"
 #include "shell/erase_command_win.h"
 #include "shell/file_commands_win.h"
 #include "shell/frame_config.h"
@@ -15,9 +16,11 @@
 #include "shell/selection_keys.h"
 #include "shell/shell_win.h"
 #include "shell/toolbar_model.h"
+#include "shell/tool_commands_win.h"
 #include "shell/toolbar_win.h"
 #include "shell/undo_win.h"
 #include "shell/view_options.h"
+#include "image/clipboard_win.h"
 #include "view/view_geometry.h"
 #include "view/view_window_win.h"
 #include "resource.h"
@@ -155,8 +158,7 @@ void ScrollByKey(WPARAM key) {
 void MovePasteByKey(ArrowChange c) {
     if (c.dx == 0 && c.dy == 0) return; // a resize does not apply to a paste
     gDoc.titleNeedsRefresh = true;
-    gDoc.paste.x += c.dx;
-    gDoc.paste.y += c.dy;
+    ReplaceFloatingPaste(gDoc.paste.dib, gDoc.paste.bitmap, gDoc.paste.x + c.dx, gDoc.paste.y + c.dy);
     InvalidateRect(gDoc.view, nullptr, FALSE);
     DibHeader h{};
     DibInfo(gDoc.paste.dib, &h);
@@ -196,6 +198,13 @@ bool OnFrameCommand(HWND frame, int id) {
     case IDM_FILE_SAVE: SaveCommand(frame, false); break;
     case IDM_FILE_SAVE_COMPRESSED: SaveCommand(frame, true); break;
     case IDM_EDIT_ERASE: EraseCommand(frame); break;
+    case IDM_FILE_PRINT: PrintCommand(frame); break;
+    case IDM_EDIT_COPY: CopyCommand(frame); break;
+    case IDM_EDIT_PASTE: PasteCommand(frame); break;
+    case IDM_LEVEL_AUTO_HIGHLIGHT:
+    case IDM_LEVEL_AUTO_SHADOW:
+    case IDM_LEVEL_HIGHLIGHT:
+    case IDM_LEVEL_SHADOW: LevelCommand(frame, id); break;
     case IDM_EDIT_UNDO: RestoreUndo(); break;
     case IDM_ROTATE_RIGHT:
     case IDM_ROTATE_LEFT:
@@ -243,6 +252,10 @@ void OnFrameKeyDown(HWND frame, WPARAM key) {
     }
     if (key == VK_CONTROL) {
         gShell.ctrlHeld = true;
+        return;
+    }
+    if (key == VK_RETURN && gDoc.paste.dib) {
+        MergeFloatingPaste();
         return;
     }
     if (!IsArrow(key)) return;

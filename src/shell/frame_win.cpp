@@ -16,6 +16,8 @@
 #include "shell/toolbar_model.h"
 #include "shell/toolbar_win.h"
 #include "shell/undo_win.h"
+#include "view/float_info_win.h"
+#include "view/tools_win.h"
 #include "view/view_window_win.h"
 #include "resource.h"
 
@@ -67,7 +69,8 @@ bool RegisterClasses(HINSTANCE instance) {
     swatch.hCursor = gShell.handCursor;
     swatch.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     swatch.lpszClassName = kSwatchClass;
-    return RegisterClassA(&swatch) != 0;
+    if (!RegisterClassA(&swatch)) return false;
+    return RegisterFloatInfoClass(instance);
 }
 
 // The face may be missing; with the ANSI charset the font mapper need not pick a Japanese face, so ask again for
@@ -283,6 +286,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR, int show) {
                                 0, client.bottom - 26, client.right, 100, frame, nullptr, instance, nullptr);
     gShell.swatch = CreateWindowExA(0, kSwatchClass, nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER, 0, 0, 20, 20,
                                     gDoc.view, nullptr, instance, nullptr);
+    CreateFloatInfo(frame, instance);
     CreateLevelPopups();
     DragAcceptFiles(gDoc.view, TRUE);
     ShowWindow(frame, show);

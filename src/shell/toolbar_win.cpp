@@ -130,6 +130,8 @@ void UpdateToolCursor() {
         default: break;
         }
         if (!cursor) cursor = gShell.defaultViewCursor;
+        // Over a floating paste the hand says it can be dragged, whatever the tool.
+        if (gDoc.paste.dib && gShell.handCursor) cursor = gShell.handCursor;
     }
     SetClassLongPtrA(view, GCLP_HCURSOR, (LONG_PTR)cursor);
     if (gShell.swatch) {

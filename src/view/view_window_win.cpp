@@ -1,6 +1,7 @@
 // DispWndProc and its painting and scrolling, over the document state.
 #include "view/view_window_win.h"
 
+#include "image/clipboard_win.h"
 #include "image/document_win.h"
 #include "platform/host.h"
 #include "platform/scoped_win.h"
@@ -8,6 +9,7 @@
 #include "shell/shell_win.h"
 #include "shell/toolbar_win.h"
 #include "view/drop_files_win.h"
+#include "view/tools_win.h"
 #include "view/view_geometry.h"
 #include "resource.h"
 
@@ -50,8 +52,7 @@ void OnPaint(HWND hwnd) {
             PaintPicture(dc, ScaledExtent(gDoc.paste.x, gDoc.scale[0]), ScaledExtent(gDoc.paste.y, gDoc.scale[1]), 0, 0,
                          0, 0, gDoc.paste.bitmap);
         } else if (gDoc.scale[0] == 1.0f && gDoc.scale[1] == 1.0f && IsNowTool() == IDM_TOOL_RECTANGLE) {
-            const RECT &s = gDoc.selection;
-            if (s.right > s.left && s.bottom > s.top) InvertOutline(dc, s.left, s.top, s.right, s.bottom);
+            DrawRubber(dc, ToolOutline(), false);
         }
         UpdateScrollRanges(hwnd, gDoc.header.biWidth, gDoc.header.biHeight);
     } else {
@@ -181,21 +182,13 @@ LRESULT CALLBACK DispWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
         return 1;
     case WM_PALETTECHANGED: OnPaletteChanged(hwnd, reinterpret_cast<HWND>(wParam)); return 1;
     case WM_DROPFILES: OnDropFiles(hwnd, reinterpret_cast<HDROP>(wParam)); return 1;
-    }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
-}
-
-LRESULT CALLBACK SwatchWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    if (message == WM_PAINT) {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        RECT r;
-        GetClientRect(hwnd, &r);
-        uint32_t c = gDoc.pickedColour; // 0x00RRGGBB
-        ScopedBrush brush(CreateSolidBrush(RGB((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF)));
-        FillRect(dc, &r, brush);
-        EndPaint(hwnd, &ps);
-        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN: OnViewMouse(hwnd, message, lParam); return 1;
+    case WM_RENDERFORMAT:
+    case WM_RENDERALLFORMATS:
+    case WM_DESTROYCLIPBOARD: OnClipboardMessage(hwnd, message, wParam); return 0;
     }
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }

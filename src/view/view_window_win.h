@@ -16,6 +16,3 @@ void ScrollView(HWND view, UINT message, int thumb, int code);
 POINT ScrollPosition(HWND view);
 // The inverting one-pixel outline of a rectangle (drawing it twice removes it), in the DC's coordinates.
 void InvertOutline(HDC dc, int left, int top, int right, int bottom);
-
-// The colour swatch's window procedure: shows the picked colour.
-LRESULT CALLBACK SwatchWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;

@@ -9,7 +9,10 @@
 #include <vector>
 
 #include "driver_support.h"
+#include "print_scenarios.h"
 #include "safety_scenarios.h"
+#include "tools_scenarios.h"
+#include "text_scenarios.h"
 
 namespace {
 
@@ -777,10 +780,15 @@ int main(int argc, char **argv) {
     Probe();
     MakePictures();
     MakeSafetyPictures();
+    MakeToolsPictures();
+    MakeTextPictures();
 
     int passed = 0, failed = 0, skipped = 0;
     std::vector<Entry> all(std::begin(kScenarios), std::end(kScenarios));
     for (int i = 0; i < kSafetyScenarioCount; ++i) all.push_back(Entry{kSafetyScenarios[i].name, kSafetyScenarios[i].run});
+    for (int i = 0; i < kPrintScenarioCount; ++i) all.push_back(Entry{kPrintScenarios[i].name, kPrintScenarios[i].run});
+    for (int i = 0; i < kToolsScenarioCount; ++i) all.push_back(Entry{kToolsScenarios[i].name, kToolsScenarios[i].run});
+    for (int i = 0; i < kTextScenarioCount; ++i) all.push_back(Entry{kTextScenarios[i].name, kTextScenarios[i].run});
     for (const Entry &e : all) {
         if (filter && !strstr(e.name, filter)) continue;
         Scenario scenario{e.name, {}};
@@ -802,6 +810,7 @@ int main(int argc, char **argv) {
         }
         std::fflush(stdout);
     }
+    gTimings.insert(gTimings.end(), gToolsTimings.begin(), gToolsTimings.end());
     FILE *t = std::fopen(Join(gPaths.outDir, "timings.txt").c_str(), "w");
     for (const std::string &line : gTimings) {
         std::printf("%s\n", line.c_str());

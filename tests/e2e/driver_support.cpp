@@ -533,30 +533,53 @@ uint64_t WriteBmp8(const std::string &path, int w, int h, const std::function<ui
 
 // ---- screenshots ----
 
-void Screenshot(const App &app, const std::string &name) {
-    if (!app.frame) return;
-    RECT rc = WindowRectOf(app.frame);
+// The screen's pixels (0xRRGGBB) under a rectangle in screen coordinates, top row first.
+std::vector<uint32_t> CaptureScreen(const RECT &rc) {
     const int w = rc.right - rc.left, h = rc.bottom - rc.top;
-    if (w <= 0 || h <= 0) return;
+    std::vector<uint32_t> pixels;
+    if (w <= 0 || h <= 0) return pixels;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
     bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = h;
+    bi.bmiHeader.biHeight = -h;
     bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 24;
+    bi.bmiHeader.biBitCount = 32;
     void *bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY);
     GdiFlush();
-    const size_t stride = ((size_t)w * 3 + 3) & ~(size_t)3;
-    std::vector<unsigned char> head = BmpHeaders(w, h, 24, 0, (uint32_t)(stride * h));
-    std::vector<unsigned char> body(static_cast<unsigned char *>(bits), static_cast<unsigned char *>(bits) + stride * h);
-    WriteAll(Join(gPaths.outDir, name + ".bmp"), head, body);
+    const uint32_t *p = static_cast<const uint32_t *>(bits);
+    pixels.reserve((size_t)w * h);
+    for (size_t i = 0; i < (size_t)w * h; ++i) pixels.push_back(p[i] & 0xFFFFFFu);
     SelectObject(memory, old);
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+void ScreenshotWindow(HWND window, const std::string &name) {
+    RECT rc = WindowRectOf(window);
+    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    std::vector<uint32_t> pixels = CaptureScreen(rc);
+    if (pixels.empty()) return;
+    const size_t stride = ((size_t)w * 3 + 3) & ~(size_t)3;
+    std::vector<unsigned char> head = BmpHeaders(w, h, 24, 0, (uint32_t)(stride * h));
+    std::vector<unsigned char> body(stride * h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            uint32_t c = pixels[(size_t)(h - 1 - y) * w + x];
+            unsigned char *d = &body[(size_t)y * stride + (size_t)x * 3];
+            d[0] = (unsigned char)c;
+            d[1] = (unsigned char)(c >> 8);
+            d[2] = (unsigned char)(c >> 16);
+        }
+    WriteAll(Join(gPaths.outDir, name + ".bmp"), head, body);
+}
+
+void Screenshot(const App &app, const std::string &name) {
+    if (app.frame) ScreenshotWindow(app.frame, name);
 }

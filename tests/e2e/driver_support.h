@@ -121,3 +121,6 @@ bool FileExists(const std::string &path);
 
 // ---- screenshots ----
 void Screenshot(const App &app, const std::string &name);
+void ScreenshotWindow(HWND window, const std::string &name);
+// The screen's pixels (0xRRGGBB) under a rectangle in screen coordinates, top row first.
+std::vector<uint32_t> CaptureScreen(const RECT &rc);

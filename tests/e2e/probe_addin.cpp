@@ -9,6 +9,7 @@
 
 #include "addin/addin_api.h"
 #include "probe_protocol.h"
+#include "text_probe.h"
 
 namespace {
 
@@ -200,6 +201,73 @@ void TimeBitmap(ProbeBlock *block) {
     block->bitmapTicks = t1.QuadPart - t0.QuadPart;
 }
 
+// The process's GDI objects. Wine answers GetGuiResources with 0; its handle table, like the system's, hangs off
+// the process block (24-byte entries, the type in byte 14), so the live entries are counted there instead.
+int32_t GdiObjectCount() {
+    DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    if (n) return (int32_t)n;
+    // The process block's address from ntdll; on x64 it holds the table's address at 0xF8.
+    typedef LONG(WINAPI * QueryFn)(HANDLE, int, void *, ULONG, ULONG *);
+    QueryFn query = reinterpret_cast<QueryFn>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+    struct {
+        void *reserved1;
+        void *pebBaseAddress;
+        void *reserved2[2];
+        ULONG_PTR uniqueProcessId;
+        void *reserved3;
+    } basic{};
+    if (!query || query(GetCurrentProcess(), 0, &basic, sizeof basic, nullptr) != 0 || !basic.pebBaseAddress) return -1;
+    const unsigned char *peb = static_cast<const unsigned char *>(basic.pebBaseAddress);
+    const unsigned char *table = *reinterpret_cast<const unsigned char *const *>(peb + 0xF8);
+    if (!table) return -1;
+    enum { kEntries = 16384, kEntry = 24 };
+    MEMORY_BASIC_INFORMATION mbi;
+    if (!VirtualQuery(table, &mbi, sizeof mbi) || mbi.State != MEM_COMMIT ||
+        (const unsigned char *)mbi.BaseAddress + mbi.RegionSize < table + kEntries * kEntry)
+        return -1;
+    int32_t live = 0;
+    for (int i = 0; i < kEntries; ++i)
+        if (table[i * kEntry + 14]) ++live;
+    return live;
+}
+
+uint32_t ToRgb(COLORREF c) { return (uint32_t)GetRValue(c) << 16 | (uint32_t)GetGValue(c) << 8 | GetBValue(c); }
+
+void FillTools(ProbeTools &t) {
+    t.gdiObjects = GdiObjectCount();
+    t.userObjects = (int32_t)GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+    HWND view = gProbe.context && gProbe.context[kSlotViewWindow] ? *static_cast<HWND *>(gProbe.context[kSlotViewWindow])
+                                                                   : nullptr;
+    if (!view) return;
+    t.captureIsView = GetCapture() == view;
+    t.scroll = POINT{GetScrollPos(view, SB_HORZ), GetScrollPos(view, SB_VERT)};
+    HWND swatch = FindWindowExA(view, nullptr, "Zelka32PaletteClass", nullptr);
+    t.swatchVisible = swatch && IsWindowVisible(swatch);
+    if (swatch) {
+        RECT r;
+        GetWindowRect(swatch, &r);
+        MapWindowPoints(nullptr, view, reinterpret_cast<POINT *>(&r), 2);
+        t.swatchRect = r;
+        HDC dc = GetDC(swatch);
+        t.swatchColour = ToRgb(GetPixel(dc, 9, 9));
+        ReleaseDC(swatch, dc);
+    }
+    HWND info = FindWindowA("Zelka32RubberClass", nullptr);
+    if (info) {
+        t.infoVisible = IsWindowVisible(info);
+        GetWindowRect(info, &t.infoRect);
+    }
+    HDC dc = GetDC(view);
+    // The view keeps its own DC with the origin at the scroll position; read in client coordinates.
+    POINT origin;
+    SetWindowOrgEx(dc, 0, 0, &origin);
+    for (int i = 0; i < t.pointCount && i < kProbePixelPoints; ++i)
+        t.pixels[i] = ToRgb(GetPixel(dc, t.points[i].x, t.points[i].y));
+    SetWindowOrgEx(dc, origin.x, origin.y, nullptr);
+    ReleaseDC(view, dc);
+}
+
 // Answers a query; the first probe in the chain does it, later ones see it already answered.
 void Answer(HWND frame, const COPYDATASTRUCT *data) {
     ProbeBlock *block = Block();
@@ -207,8 +275,15 @@ void Answer(HWND frame, const COPYDATASTRUCT *data) {
     // The driver clears answeredBy and sets bitmapOk to -1 before it asks.
     if (data->dwData == kQueryState) {
         if (block->state.answeredBy == 0) FillState(frame, block->state);
+    } else if (data->dwData == kQueryTools) {
+        if (!block->tools.answered) {
+            FillTools(block->tools);
+            block->tools.answered = gProbe.number;
+        }
     } else if (data->dwData == kQueryTimeBitmap) {
         if (block->bitmapOk == -1) TimeBitmap(block);
+    } else {
+        AnswerTextQuery(frame, block, data->dwData, gProbe.context);
     }
 }
 

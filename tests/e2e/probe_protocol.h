@@ -13,6 +13,9 @@
 enum ProbeQuery : ULONG_PTR {
     kQueryState = 0x0E2E0001,       // fill ProbeBlock::state
     kQueryTimeBitmap = 0x0E2E0002,  // time BitmapFromDib (ordinal 12) on the internal image
+    kQueryTools = 0x0E2E0101,       // fill ProbeBlock::tools (the view's gestures, as seen from inside)
+    kQueryTextSetSelection = 0x0E2E0501, // text add-in: slot 5 becomes ProbeBlock::textSelection
+    kQueryTextPicture = 0x0E2E0502,      // text add-in: the internal image into ProbeBlock::textPixels
 };
 
 // Command ids: the probes' own menu items are kProbeItemBase + probe number; the driver's barrier commands
@@ -71,6 +74,39 @@ struct ProbeText {
 };
 enum { kProbeTextSize = 128 };
 
+// kQueryTools: the driver fills `points` (view client coordinates) and clears answered before it asks.
+enum { kProbePixelPoints = 8 };
+struct ProbeTools {
+    int32_t answered;
+    int32_t gdiObjects;          // GetGuiResources, or the live entries of the GDI handle table where that is 0
+    int32_t userObjects;
+    int32_t captureIsView;       // a gesture holds the mouse
+    int32_t swatchVisible;
+    RECT swatchRect;             // in the view's client coordinates
+    uint32_t swatchColour;       // 0xRRGGBB at the swatch's centre
+    int32_t infoVisible;         // the floating information window
+    RECT infoRect;               // screen coordinates
+    char infoText[80];
+    int32_t pointCount;
+    POINT points[kProbePixelPoints];
+    uint32_t pixels[kProbePixelPoints]; // 0xRRGGBB on the view at each point
+    POINT scroll;                // the view's scroll positions
+};
+
+// The text add-in's scenarios: a selection to set, and the internal image read back whole.
+enum { kTextPixelsMax = 320 * 240 };
+struct ProbeTextPicture {
+    RECT selection;            // kQueryTextSetSelection writes it to slot 5
+    int32_t answered;          // the driver clears it; the probe that answers sets it
+    int32_t width, height;     // of the internal image; 0 without one or when it is larger than the buffer
+    int32_t displayMatches;    // slot 1's bitmap shows exactly the internal image's pixels
+    char textMenu[4][32];      // the items of the "テキスト(&T).." submenu, with their ids
+    int32_t textMenuIds[4];
+    int32_t textMenuStates[4]; // GetMenuState by position
+    int32_t textMenuCount;     // -1 when there is no such submenu
+    uint32_t pixels[kTextPixelsMax]; // 0xRRGGBB, top row first
+};
+
 struct ProbeBlock {
     ProbeState state;
     int64_t bitmapTicks;        // kQueryTimeBitmap: QueryPerformanceCounter ticks for BitmapFromDib
@@ -81,4 +117,8 @@ struct ProbeBlock {
     int32_t contextSlot6Null;   // 1 when slot 6 held null at the last SetNextProc
     int32_t textCount;
     ProbeText texts[kProbeTextSize];
+    // Tools: what the view's gestures leave behind, read from inside the program.
+    ProbeTools tools;
+    // text add-in (kQueryTextSetSelection, kQueryTextPicture)
+    ProbeTextPicture textPicture;
 };
