@@ -7,6 +7,7 @@
 
 #include "image/dib.h"
 #include "platform/progress.h"
+#include "platform/workers.h"
 
 // The sheet's R, G and B checkboxes. Pixels are stored B, G, R, so byte k of a pixel belongs to ByteOn(k).
 struct ChannelSwitches {
@@ -73,6 +74,16 @@ private:
     std::optional<ProgressScope> scope_;
     int64_t height_;
 };
+
+// Calls rowFn(r) for every stored row r of a picture `height` rows high, the rows split over the worker
+// threads; progress->BeforeRow (when given) is called for every row in order from the calling thread. rowFn may
+// run on any thread and must only touch its own output row and read what no other row writes.
+template <class RowFn>
+void ForEachPictureRow(int height, RowProgress *progress, RowFn rowFn) {
+    std::function<void(int64_t)> before;
+    if (progress) before = [progress](int64_t r) { progress->BeforeRow((int)r); };
+    ForEachRow(height, [&rowFn](int64_t r) { rowFn((int)r); }, before);
+}
 
 // Caption texts of the filter runs.
 extern const char kNoiseProgressText[];

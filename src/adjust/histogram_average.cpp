@@ -26,14 +26,18 @@ PackedDib HistogramAverage(PackedDib picture, const uint32_t raw[3][256]) {
     PackedDib out = NewBlockLike(picture, pic);
     if (!out) return nullptr;
     LockedPicture24 dst(out);
-    for (int row = 0; row < pic.height; ++row) {
+    ForEachPictureRow(pic.height, nullptr, [&](int row) {
+        // A private copy: the byte stores below cannot be taken to change it, so its loads need not wait.
+        unsigned char own[3][256];
+        memcpy(own, table, sizeof own);
+        const unsigned char *b = own[0], *g = own[1], *r = own[2];
         const unsigned char *s = pic.Row(row);
         unsigned char *d = dst.Row(row);
-        for (int x = 0; x < pic.width; ++x, s += 3, d += 3) {
-            d[0] = table[0][s[0]];
-            d[1] = table[1][s[1]];
-            d[2] = table[2][s[2]];
+        for (int x = 0, width = pic.width; x < width; ++x, s += 3, d += 3) {
+            d[0] = b[s[0]];
+            d[1] = g[s[1]];
+            d[2] = r[s[2]];
         }
-    }
+    });
     return out;
 }

@@ -1,6 +1,8 @@
 // Level stretch through per-channel tables, and the triples the highlight and shadow commands feed it.
 #include "adjust/levels.h"
 
+#include <cstring>
+
 #include "image/colour_stats.h"
 
 namespace {
@@ -39,14 +41,18 @@ int LevelStretch(PackedDib picture, const LevelTriple &highlight, const LevelTri
             table[ch][v] = (unsigned char)out;
         }
     }
-    for (int row = 0; row < pic.height; ++row) {
+    ForEachPictureRow(pic.height, nullptr, [&](int row) {
+        // A private copy: the byte stores below cannot be taken to change it, so its loads need not wait.
+        unsigned char own[3][256];
+        memcpy(own, table, sizeof own);
+        const unsigned char *b = own[0], *g = own[1], *r = own[2];
         unsigned char *p = pic.Row(row);
-        for (int x = 0; x < pic.width; ++x, p += 3) {
-            p[0] = table[0][p[0]];
-            p[1] = table[1][p[1]];
-            p[2] = table[2][p[2]];
+        for (int x = 0, width = pic.width; x < width; ++x, p += 3) {
+            p[0] = b[p[0]];
+            p[1] = g[p[1]];
+            p[2] = r[p[2]];
         }
-    }
+    });
     return 1;
 }
 

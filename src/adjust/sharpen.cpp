@@ -8,7 +8,9 @@ PackedDib Sharpen(PackedDib picture, bool strong, bool reportProgress) {
     LockedPicture24 pic(picture);
     if (!pic.ok()) return nullptr;
     RowProgress bar(reportProgress, nullptr, pic.height); // shown, never advanced
-    ScratchBlock smoothed(pic.stride);
+    // One smoothed row per worker thread, taken here because only the calling thread may ask the host for memory.
+    const int threads = WorkerThreads();
+    ScratchBlock smoothed(pic.stride * (size_t)threads);
     if (!smoothed.get()) return nullptr;
     PackedDib out = NewBlockLike(picture, pic);
     if (!out) return nullptr;
@@ -17,16 +19,22 @@ PackedDib Sharpen(PackedDib picture, bool strong, bool reportProgress) {
     all.threshold = 255;
     const int divisor = strong ? 1 : 2;
     const size_t bytes = (size_t)pic.width * 3;
-    for (int r = 0; r < pic.height; ++r) {
-        const unsigned char *rows[3] = {r > 0 ? pic.Row(r - 1) : nullptr, pic.Row(r),
-                                        r + 1 < pic.height ? pic.Row(r + 1) : nullptr};
-        NoiseFilterRow(rows, smoothed.get(), pic.width, all, AllColumns(pic.width));
-        const unsigned char *v = pic.Row(r), *s = smoothed.get();
-        unsigned char *d = dst.Row(r);
-        for (size_t i = 0; i < bytes; ++i) {
-            const int w = v[i] + (v[i] - s[i]) / divisor; // C division truncates toward zero
-            d[i] = (unsigned char)(w < 0 ? 0 : w > 255 ? 255 : w);
-        }
-    }
+    ForEachRowChunk(
+        pic.height, ChunkRowsFor(pic.height, threads, 16), threads,
+        [&](int64_t first, int64_t end, int slot) {
+            unsigned char *s = smoothed.get() + pic.stride * (size_t)slot;
+            for (int r = (int)first; r < (int)end; ++r) {
+                const unsigned char *rows[3] = {r > 0 ? pic.Row(r - 1) : nullptr, pic.Row(r),
+                                                r + 1 < pic.height ? pic.Row(r + 1) : nullptr};
+                NoiseFilterRow(rows, s, pic.width, all, AllColumns(pic.width));
+                const unsigned char *v = pic.Row(r);
+                unsigned char *d = dst.Row(r);
+                for (size_t i = 0; i < bytes; ++i) {
+                    const int w = v[i] + (v[i] - s[i]) / divisor; // C division truncates toward zero
+                    d[i] = (unsigned char)(w < 0 ? 0 : w > 255 ? 255 : w);
+                }
+            }
+        },
+        nullptr);
     return out;
 }

@@ -70,9 +70,6 @@ int ToneRun(PackedDib picture, const ToneSettings &settings, bool reportProgress
     ToneTables tables;
     BuildToneTables(settings, &tables);
     RowProgress progress(reportProgress, nullptr, pic.height);
-    for (int row = 0; row < pic.height; ++row) {
-        progress.BeforeRow(row);
-        ToneRow(pic.Row(row), pic.width, tables);
-    }
+    ForEachPictureRow(pic.height, &progress, [&](int row) { ToneRow(pic.Row(row), pic.width, tables); });
     return 1;
 }

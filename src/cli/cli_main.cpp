@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "cli/cli.h"
+#include "platform/workers.h"
 
 namespace {
 
@@ -32,15 +33,48 @@ const Subcommand kSubcommands[] = {
 };
 
 void PrintUsage(FILE *out) {
-    fprintf(out, "usage: orbentool SUBCOMMAND [-q] ARGS...\n\nsubcommands:\n");
+    fprintf(out, "usage: orbentool [--threads N] SUBCOMMAND [-q] ARGS...\n\nsubcommands:\n");
     for (const Subcommand &s : kSubcommands) fprintf(out, "  %s\n", s.summary);
+    fprintf(out, "\n--threads N (1..64, anywhere on the line) sets how many threads the filters use; the default is\n"
+                 "ORBEN_THREADS from the environment, else one per core.\n");
     fprintf(out, "\nexit codes: 0 done, 1 usage error, 2 no picture could be read, 3 refused, 4 output not written\n"
                  "Each subcommand takes --help.\n");
+}
+
+// Takes --threads N or --threads=N out of the arguments and applies it; false (after a message) when its value
+// is missing or not 1..64.
+bool TakeThreadsOption(int *argc, char **argv) {
+    int kept = 1;
+    for (int i = 1; i < *argc; ++i) {
+        const char *value = nullptr;
+        if (!strcmp(argv[i], "--threads")) {
+            if (i + 1 >= *argc) {
+                CliError("--threads needs a count");
+                return false;
+            }
+            value = argv[++i];
+        } else if (!strncmp(argv[i], "--threads=", 10)) {
+            value = argv[i] + 10;
+        } else {
+            argv[kept++] = argv[i];
+            continue;
+        }
+        long n;
+        if (!ParseInt(value, 1, 64, &n)) {
+            CliError("--threads takes a count from 1 to 64, not '%s'", value);
+            return false;
+        }
+        SetWorkerThreads((int)n);
+    }
+    *argc = kept;
+    argv[kept] = nullptr;
+    return true;
 }
 
 } // namespace
 
 int main(int argc, char **argv) {
+    if (!TakeThreadsOption(&argc, argv)) return kExitUsage;
     if (argc < 2) {
         PrintUsage(stderr);
         return kExitUsage;

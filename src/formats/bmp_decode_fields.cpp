@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include "platform/workers.h"
+
 namespace {
 
 struct Channel {
@@ -52,7 +54,7 @@ PackedDib DecodeBitFields(const unsigned char *raw, size_t rawBytes) {
     unsigned char *dst = DibPixels(lock.get());
     const size_t dstStride = Stride24(h->biWidth);
     const int width = h->biWidth;
-    for (int row = 0; row < h->biHeight; ++row) {
+    ForEachRow(h->biHeight, [&](int64_t row) {
         const unsigned char *s = raw + start + (size_t)srcStride * row;
         unsigned char *d = dst + dstStride * row;
         for (int x = 0; x < width; ++x, d += 3) {
@@ -68,6 +70,6 @@ PackedDib DecodeBitFields(const unsigned char *raw, size_t rawBytes) {
             d[1] = Scale(green, px);
             d[2] = Scale(red, px);
         }
-    }
+    });
     return out;
 }

@@ -1,5 +1,6 @@
 // 2-bit palette BMP pixels to 24 bits (four pixels a byte, the leftmost in the top bits).
 #include "formats/bmp_expand.h"
+#include "platform/workers.h"
 
 PackedDib DecodeTwoBit(const unsigned char *raw, size_t rawBytes) {
     const DibHeader *h = reinterpret_cast<const DibHeader *>(raw);
@@ -15,7 +16,7 @@ PackedDib DecodeTwoBit(const unsigned char *raw, size_t rawBytes) {
     BlockLockGuard lock(out);
     unsigned char *dst = DibPixels(lock.get());
     const size_t dstStride = Stride24(h->biWidth);
-    for (int row = 0; row < h->biHeight; ++row) {
+    ForEachRow(h->biHeight, [&](int64_t row) {
         const unsigned char *s = raw + start + (size_t)srcStride * row;
         unsigned char *d = dst + dstStride * row;
         for (int x = 0; x < h->biWidth; ++x, d += 3) {
@@ -24,6 +25,6 @@ PackedDib DecodeTwoBit(const unsigned char *raw, size_t rawBytes) {
             d[1] = lut[index][1];
             d[2] = lut[index][2];
         }
-    }
+    });
     return out;
 }

@@ -15,3 +15,4 @@ PackedDib DecodeTwoBit(const unsigned char *raw, size_t rawBytes);
 PackedDib NewExpandedPicture(const DibHeader *raw);
 // The colour table as blue, green, red triples for indices 0..255; indices past the table read black.
 void BuildColourLut(const unsigned char *raw, unsigned char lut[256][3]);
+

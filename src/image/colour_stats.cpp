@@ -2,6 +2,9 @@
 #include "image/colour_stats.h"
 
 #include <cstring>
+#include <vector>
+
+#include "platform/workers.h"
 
 namespace {
 
@@ -10,8 +13,8 @@ struct Counters {
     uint32_t c[3][4][256];
 };
 
-void Count24(const unsigned char *pixels, int width, int height, size_t stride, Counters *k) {
-    for (int row = 0; row < height; ++row) {
+void Count24(const unsigned char *pixels, int width, int firstRow, int endRow, size_t stride, Counters *k) {
+    for (int row = firstRow; row < endRow; ++row) {
         const unsigned char *p = pixels + stride * row;
         int x = 0;
         for (; x + 4 <= width; x += 4, p += 12) {
@@ -55,17 +58,37 @@ void CollectColourStats(const void *lockedDib, int set, ColourStats *stats) {
     s.minR = s.minG = s.minB = 255;
     memset(s.scaled[set], 0, sizeof s.scaled[set]);
     const DibHeader *h = static_cast<const DibHeader *>(lockedDib);
-    static Counters k;
-    memset(&k, 0, sizeof k);
+    // One set of counters per thread, added up at the end: the counts do not depend on how rows were shared.
+    int threads = WorkerThreads();
+    std::vector<Counters> k;
+    try {
+        k.resize((size_t)threads);
+    } catch (...) {
+        threads = 1;
+        k.resize(1); // 12 KiB; past this the program could not have shown the picture
+    }
+    memset(k.data(), 0, k.size() * sizeof(Counters));
     if (h->biWidth > 0 && h->biHeight > 0) {
-        if (h->biBitCount == 24)
-            Count24(DibPixels(lockedDib), h->biWidth, h->biHeight, (size_t)DibRowStride(h->biWidth, 24), &k);
-        else
-            CountAny(lockedDib, h->biWidth, h->biHeight, &k);
+        if (h->biBitCount == 24) {
+            const unsigned char *pixels = DibPixels(lockedDib);
+            const size_t stride = (size_t)DibRowStride(h->biWidth, 24);
+            const int width = h->biWidth;
+            ForEachRowChunk(
+                h->biHeight, ChunkRowsFor(h->biHeight, threads, 8), threads,
+                [&](int64_t first, int64_t end, int slot) {
+                    Count24(pixels, width, (int)first, (int)end, stride, &k[(size_t)slot]);
+                },
+                nullptr);
+        } else {
+            CountAny(lockedDib, h->biWidth, h->biHeight, &k[0]);
+        }
     }
     for (int ch = 0; ch < 3; ++ch)
-        for (int v = 0; v < 256; ++v)
-            s.raw[set][ch][v] = k.c[ch][0][v] + k.c[ch][1][v] + k.c[ch][2][v] + k.c[ch][3][v];
+        for (int v = 0; v < 256; ++v) {
+            uint32_t total = 0;
+            for (const Counters &t : k) total += t.c[ch][0][v] + t.c[ch][1][v] + t.c[ch][2][v] + t.c[ch][3][v];
+            s.raw[set][ch][v] = total;
+        }
     // The extremes are exactly the outermost occupied levels of the histograms.
     Extremes(s.raw[set][kHistBlue], &s.maxB, &s.minB);
     Extremes(s.raw[set][kHistGreen], &s.maxG, &s.minG);

@@ -2,6 +2,7 @@
 // column where the neighbour estimate points that way and the local difference stays within the threshold.
 #include <cstring>
 
+#include "platform/workers.h"
 #include "transform/resize.h"
 #include "transform/resize_passes.h"
 #include "transform/scratch.h"
@@ -60,14 +61,61 @@ inline __m128i Select(__m128i mask, __m128i yes, __m128i no) {
 inline __m128i Div3(__m128i x) { return _mm_mulhi_epu16(x, _mm_set1_epi16(21846)); }
 #endif
 
-// SmoothByte for bytes k0 .. k1-1 of a row whose bytes are all interior, eight at a time where the processor
-// allows; the lanes compute exactly what SmoothByte does.
+// SmoothByte for bytes k0 .. k1-1 of a row whose bytes are all interior, sixteen or eight at a time where the
+// processor allows; the lanes compute exactly what SmoothByte does.
 void SmoothInteriorBytes(const unsigned char *row, ptrdiff_t stride, size_t k0, size_t k1, int threshold, bool rows,
                          unsigned char *out) {
     size_t k = k0;
 #if defined(__SSE2__)
     const int t = threshold < -1 ? -1 : threshold > 255 ? 255 : threshold;
     const __m128i tv = _mm_set1_epi16((short)t);
+    // Sixteen bytes at a time in byte lanes; only the thirds need 16-bit sums.
+    if (t >= 0) {
+        const __m128i t8 = _mm_set1_epi8((char)t), zero = _mm_setzero_si128(), one = _mm_set1_epi8(1);
+        auto load = [](const unsigned char *q) { return _mm_loadu_si128(reinterpret_cast<const __m128i *>(q)); };
+        auto half = [one](__m128i a, __m128i b) { // (a + b) >> 1: the rounded-up average less the lost bit
+            return _mm_sub_epi8(_mm_avg_epu8(a, b), _mm_and_si128(_mm_xor_si128(a, b), one));
+        };
+        auto third = [zero](__m128i a, __m128i b, __m128i c) {
+            const __m128i lo = _mm_add_epi16(_mm_add_epi16(_mm_unpacklo_epi8(a, zero), _mm_unpacklo_epi8(b, zero)),
+                                             _mm_unpacklo_epi8(c, zero));
+            const __m128i hi = _mm_add_epi16(_mm_add_epi16(_mm_unpackhi_epi8(a, zero), _mm_unpackhi_epi8(b, zero)),
+                                             _mm_unpackhi_epi8(c, zero));
+            return _mm_packus_epi16(Div3(lo), Div3(hi));
+        };
+        for (; k + 16 <= k1; k += 16) {
+            const unsigned char *p = row + k;
+            const __m128i c = load(p), l = load(p - 3), r = load(p + 3), u = load(p - stride), d = load(p + stride);
+            const __m128i ul = load(p - stride - 3), ur = load(p - stride + 3);
+            const __m128i dl = load(p + stride - 3), dr = load(p + stride + 3);
+            const __m128i e[8] = {half(u, l), third(ul, l, dl), half(d, l), third(ul, u, ur),
+                                  third(dl, d, dr), half(u, r), third(ur, r, dr), half(d, r)};
+            // Scan order 0, 3, 6, 1, 7, 2, 5, 8 (4, the byte itself, never wins); a strictly larger difference
+            // takes over. The winner is kept as its place in that order.
+            __m128i best = zero, place = _mm_set1_epi8(8);
+            for (int i = 0; i < 8; ++i) {
+                const __m128i diff = _mm_or_si128(_mm_subs_epu8(c, e[i]), _mm_subs_epu8(e[i], c));
+                const __m128i notMore = _mm_cmpeq_epi8(_mm_subs_epu8(diff, best), zero);
+                best = _mm_max_epu8(best, diff);
+                place = _mm_or_si128(_mm_and_si128(notMore, place), _mm_andnot_si128(notMore, _mm_set1_epi8((char)i)));
+            }
+            const __m128i within = _mm_cmpeq_epi8(_mm_subs_epu8(best, t8), zero);
+            auto is = [&](int i) { return _mm_and_si128(within, _mm_cmpeq_epi8(place, _mm_set1_epi8((char)i))); };
+            auto pick = [](__m128i mask, __m128i yes, __m128i no) {
+                return _mm_or_si128(_mm_and_si128(mask, yes), _mm_andnot_si128(mask, no));
+            };
+            __m128i h = c;
+            if (rows) {
+                h = pick(is(2), e[2], h); // direction 6
+                h = pick(is(4), d, h);    // direction 7
+            } else {
+                h = pick(is(5), e[5], h); // direction 2
+                h = pick(is(6), r, h);    // direction 5
+            }
+            h = pick(is(7), e[7], h); // direction 8
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(out + k), half(c, h));
+        }
+    }
     for (; k + 8 <= k1; k += 8) {
         const unsigned char *p = row + k;
         const __m128i c = Load8(p), l = Load8(p - 3), r = Load8(p + 3), u = Load8(p - stride), d = Load8(p + stride);
@@ -116,8 +164,7 @@ void EnlargeHeight(const PictureView24 &src, const PictureView24 &dst, int thres
     const size_t rowBytes = 3 * (size_t)W;
     const ptrdiff_t stride = (ptrdiff_t)src.stride;
     const float s = (float)H / (float)H2;
-    for (int32_t r = 0; r < H2; ++r) {
-        progress.Row(r, H2);
+    auto row = [&](int32_t r) {
         int64_t y = (int64_t)((float)r * s);
         if (y > H - 1) y = H - 1;
         const unsigned char *in = src.Row((int32_t)y);
@@ -125,7 +172,7 @@ void EnlargeHeight(const PictureView24 &src, const PictureView24 &dst, int thres
         const bool repeated = y != H - 1 && r > 0 && (int64_t)(s * (float)(r - 1)) == y;
         if (!repeated) {
             memcpy(out, in, rowBytes);
-            continue;
+            return;
         }
         // A repeated row (never the last source row, so row y + 1 exists): each byte moves halfway toward the
         // prediction from below when the estimate points down.
@@ -151,26 +198,38 @@ void EnlargeHeight(const PictureView24 &src, const PictureView24 &dst, int thres
                 out[k] = (unsigned char)((v + h) / 2);
             }
         }
-    }
+    };
+    ForEachRow(H2, [&](int64_t r) { row((int32_t)r); }, [&](int64_t r) { progress.Row(r, H2); });
 }
 
 void EnlargeWidth(const PictureView24 &src, const PictureView24 &dst, int threshold, ResizeProgress &progress) {
     const int32_t W = src.width, H2 = src.height, W2 = dst.width;
     const ptrdiff_t stride = (ptrdiff_t)src.stride;
-    // The smoothed bytes of the current row's interior pixels, worked out once per row with the row kernel.
-    Scratch<unsigned char> smoothed(3 * (size_t)W);
+    // The smoothed bytes of the current row's interior pixels, worked out once per row with the row kernel; one
+    // row per thread.
+    const int threads = WorkerThreads();
+    Scratch<unsigned char> smoothed(3 * (size_t)W * (size_t)threads);
     const bool haveSmoothed = (bool)smoothed;
-    for (int32_t i = 0; i < H2; ++i) {
-        progress.Row(i, H2);
+    // The source column of each result column, p x W / W2 (64-bit: p x W passes 2^31 for wide pictures), stepped
+    // once for all rows instead of divided per pixel.
+    Scratch<int32_t> columnOf((size_t)W2);
+    if (columnOf) {
+        int64_t x = 0, rest = 0; // p x W = x x W2 + rest
+        for (int32_t p = 0; p < W2; ++p) {
+            columnOf[(size_t)p] = (int32_t)x;
+            rest += W;
+            while (rest >= W2) rest -= W2, ++x;
+        }
+    }
+    auto row = [&](int32_t i, unsigned char *smooth) {
         const unsigned char *in = src.Row(i);
         unsigned char *out = dst.Row(i);
         const bool edgeRow = i == 0 || i == H2 - 1;
         const bool interiorRow = haveSmoothed && i >= 2 && i <= H2 - 3 && W > 4;
-        if (interiorRow) SmoothInteriorBytes(in, stride, 6, 3 * (size_t)(W - 2), threshold, false, smoothed.get());
+        if (interiorRow) SmoothInteriorBytes(in, stride, 6, 3 * (size_t)(W - 2), threshold, false, smooth);
         int64_t previous = -1;
         for (int32_t p = 0; p < W2; ++p, out += 3) {
-            // 64-bit: p x W passes 2^31 for wide pictures.
-            const int64_t x = (int64_t)p * W / W2;
+            const int64_t x = columnOf ? columnOf[(size_t)p] : (int64_t)p * W / W2;
             const unsigned char *v = in + 3 * (size_t)x;
             const bool repeated = !edgeRow && x != 0 && x != W && previous == x;
             previous = x;
@@ -181,7 +240,7 @@ void EnlargeWidth(const PictureView24 &src, const PictureView24 &dst, int thresh
                 continue;
             }
             if (interiorRow && x >= 2 && x <= W - 3) {
-                const unsigned char *m = smoothed.get() + 3 * (size_t)x;
+                const unsigned char *m = smooth + 3 * (size_t)x;
                 out[0] = m[0];
                 out[1] = m[1];
                 out[2] = m[2];
@@ -198,5 +257,12 @@ void EnlargeWidth(const PictureView24 &src, const PictureView24 &dst, int thresh
                 out[ch] = (unsigned char)((v[ch] + g) / 2);
             }
         }
-    }
+    };
+    ForEachRowChunk(
+        H2, ChunkRowsFor(H2, threads, 16), threads,
+        [&](int64_t first, int64_t end, int slot) {
+            unsigned char *smooth = haveSmoothed ? smoothed.get() + 3 * (size_t)W * (size_t)slot : nullptr;
+            for (int64_t i = first; i < end; ++i) row((int32_t)i, smooth);
+        },
+        [&](int64_t i) { progress.Row(i, H2); });
 }

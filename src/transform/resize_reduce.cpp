@@ -4,6 +4,7 @@
 // program has always computed them.
 #include <cstdlib>
 
+#include "platform/workers.h"
 #include "transform/resize_passes.h"
 #include "transform/scratch.h"
 
@@ -55,23 +56,42 @@ void WalkLines(int64_t n, int64_t m, Fn step, float *qEnd, int64_t *targetEnd) {
 bool ReduceHeight(const PictureView24 &src, const PictureView24 &dst, int threshold, ResizeProgress &progress) {
     const int32_t H = src.height, H2 = dst.height;
     const size_t n = 3 * (size_t)src.width;
-    // 32-bit accumulators: a 16-bit sum wraps once more than 257 rows feed one result row.
-    Scratch<int32_t> acc(n);
-    if (!acc) return false;
-    int32_t *A = acc.get();
-    const int T = threshold;
+    Scratch<LineStep> steps((size_t)H);
+    // Segment k is source lines bounds[k] .. bounds[k + 1] - 1: lines gathered into one result row, the last of
+    // them straddling into the next (or, for the final segment, the rest of the picture). A straddling line
+    // leaves the accumulators depending on its own levels only, so the segments can run on any thread.
+    Scratch<int64_t> bounds((size_t)H + 2);
+    const int threads = WorkerThreads();
+    // 32-bit accumulators, one row per thread: a 16-bit sum wraps once more than 257 rows feed one result row.
+    Scratch<int32_t> acc(n * (size_t)threads);
+    if (!steps || !bounds || !acc) return false;
     float qEnd;
     int64_t cEnd;
     WalkLines(
-        H, H2,
-        [&](int64_t row, const LineStep &st) {
-            progress.Row(row, H);
+        H, H2, [&](int64_t line, const LineStep &st) { steps[(size_t)line] = st; }, &qEnd, &cEnd);
+    int64_t segments = 0;
+    bounds[0] = 0;
+    for (int64_t line = 0; line < H; ++line)
+        if (steps[(size_t)line].straddles) bounds[(size_t)++segments] = line + 1;
+    bounds[(size_t)++segments] = H; // the final segment, possibly empty
+    const int T = threshold;
+    auto segment = [&](int64_t seg, int32_t *A) {
+        const int64_t begin = bounds[(size_t)seg], end = bounds[(size_t)seg + 1];
+        if (begin == 0) {
+            for (size_t k = 0; k < n; ++k) A[k] = 0;
+        } else {
+            const unsigned char *v = src.Row((int32_t)(begin - 1));
+            const float w = steps[(size_t)begin - 1].w;
+            for (size_t k = 0; k < n; ++k) A[k] = (int)(w * (float)v[k]);
+        }
+        for (int64_t row = begin; row < end; ++row) {
+            const LineStep &st = steps[(size_t)row];
             const unsigned char *v = src.Row((int32_t)row);
             const float q = st.q;
             if (!st.straddles) {
                 if (q == 0) {
                     for (size_t k = 0; k < n; ++k) A[k] = v[k];
-                    return;
+                    continue;
                 }
                 const float q1 = q + 1;
                 for (size_t k = 0; k < n; ++k) {
@@ -79,7 +99,7 @@ bool ReduceHeight(const PictureView24 &src, const PictureView24 &dst, int thresh
                     if (std::abs((int)a - v[k]) > T) A[k] = q >= 1 ? (int)(a * q1) : (int)(q1 * (float)v[k]);
                     else A[k] += v[k];
                 }
-                return;
+                continue;
             }
             // Float rounding of the ratio could push the last target one past the picture: not written.
             unsigned char *out = st.target < H2 ? dst.Row((int32_t)st.target) : nullptr;
@@ -93,12 +113,21 @@ bool ReduceHeight(const PictureView24 &src, const PictureView24 &dst, int thresh
                 if (out) out[k] = V > 0 ? Cap255((int)((float)o / V)) : v[k];
                 A[k] = (int)(w * (float)v[k]);
             }
+        }
+        if (seg == segments - 1 && qEnd != 0 && cEnd < H2) {
+            unsigned char *out = dst.Row((int32_t)cEnd);
+            for (size_t k = 0; k < n; ++k) out[k] = Cap255((int)((float)A[k] / qEnd));
+        }
+    };
+    int64_t shown = 0; // source lines whose progress has been reported
+    ForEachRowChunk(
+        segments, ChunkRowsFor(segments, threads, 16), threads,
+        [&](int64_t first, int64_t end, int slot) {
+            for (int64_t seg = first; seg < end; ++seg) segment(seg, acc.get() + n * (size_t)slot);
         },
-        &qEnd, &cEnd);
-    if (qEnd != 0 && cEnd < H2) {
-        unsigned char *out = dst.Row((int32_t)cEnd);
-        for (size_t k = 0; k < n; ++k) out[k] = Cap255((int)((float)A[k] / qEnd));
-    }
+        [&](int64_t seg) {
+            for (; shown < bounds[(size_t)seg + 1]; ++shown) progress.Row(shown, H);
+        });
     return true;
 }
 
@@ -110,14 +139,16 @@ bool ReduceWidth(const PictureView24 &src, const PictureView24 &dst, int thresho
     int64_t cEnd;
     WalkLines(
         W, W2, [&](int64_t column, const LineStep &st) { steps[(size_t)column] = st; }, &qEnd, &cEnd);
-    const int T = threshold;
-    for (int32_t i = 0; i < H2; ++i) {
-        progress.Row(i, H2);
+    auto row = [&](int32_t i) {
         const unsigned char *v = src.Row(i);
         unsigned char *out = dst.Row(i);
+        // Locals, so the byte stores below cannot be taken to change them.
+        const LineStep *step = steps.get();
+        const int32_t W = src.width, W2 = dst.width;
+        const int T = threshold;
         int32_t A[3] = {0, 0, 0};
         for (int32_t j = 0; j < W; ++j, v += 3) {
-            const LineStep &st = steps[(size_t)j];
+            const LineStep &st = step[(size_t)j];
             const float q = st.q;
             if (!st.straddles) {
                 if (q == 0) {
@@ -160,6 +191,7 @@ bool ReduceWidth(const PictureView24 &src, const PictureView24 &dst, int thresho
             unsigned char *o = out + 3 * (size_t)cEnd;
             for (int ch = 0; ch < 3; ++ch) o[ch] = Cap255((int)((float)A[ch] / qEnd));
         }
-    }
+    };
+    ForEachRow(H2, [&](int64_t i) { row((int32_t)i); }, [&](int64_t i) { progress.Row(i, H2); });
     return true;
 }

@@ -6,6 +6,7 @@
 
 #include "platform/host.h"
 #include "platform/progress.h"
+#include "platform/workers.h"
 #include "transform/picture_view.h"
 #include "transform/portable_trig.h"
 #include "transform/rotate.h"
@@ -60,6 +61,33 @@ private:
     ProgressScope scope_;
 };
 
+// One result row y: each pixel averages the source pixels under its samples (black where none lands).
+void RotateRow(const SourceSampler &shared, double c, double s, int64_t y, int64_t W2, int64_t halfW2, int64_t halfH2,
+               bool fast, unsigned char *d) {
+    const SourceSampler sampler = shared; // a local copy: the byte stores below cannot be taken to change it
+    // Per row: the v terms of u*c + v*s and v*c - u*s for the offsets 0, -0.3 and +0.3.
+    const double v0 = (double)(y - halfH2), vm = v0 - 0.3, vp = v0 + 0.3;
+    const double v0s = v0 * s, v0c = v0 * c, vms = vm * s, vmc = vm * c, vps = vp * s, vpc = vp * c;
+    for (int64_t x = 0; x < W2; ++x, d += 3) {
+        unsigned b = 0, g = 0, r = 0, n = 0;
+        const double u0 = (double)(x - halfW2);
+        const double u0c = u0 * c, u0s = u0 * s;
+        sampler.Add(u0c + v0s, v0c - u0s, b, g, r, n);
+        if (!fast) {
+            const double up = u0 + 0.3, um = u0 - 0.3;
+            sampler.Add(up * c + v0s, v0c - up * s, b, g, r, n);
+            sampler.Add(um * c + v0s, v0c - um * s, b, g, r, n);
+            sampler.Add(u0c + vms, vmc - u0s, b, g, r, n);
+            sampler.Add(u0c + vps, vpc - u0s, b, g, r, n);
+        }
+        if (n) {
+            d[0] = (unsigned char)(b / n);
+            d[1] = (unsigned char)(g / n);
+            d[2] = (unsigned char)(r / n);
+        }
+    }
+}
+
 } // namespace
 
 PackedDib RotateByAngle(PackedDib source, double theta, bool fast) {
@@ -97,30 +125,8 @@ PackedDib RotateByAngle(PackedDib source, double theta, bool fast) {
     const int64_t halfW2 = W2 / 2, halfH2 = H2 / 2;
 
     RotationProgress progress(degrees);
-    for (int64_t y = 0; y < H2; ++y) {
-        progress.Row(y, H2);
-        unsigned char *d = dst.Row((int32_t)(H2 - 1 - y));
-        // Per row: the v terms of u*c + v*s and v*c - u*s for the offsets 0, -0.3 and +0.3.
-        const double v0 = (double)(y - halfH2), vm = v0 - 0.3, vp = v0 + 0.3;
-        const double v0s = v0 * s, v0c = v0 * c, vms = vm * s, vmc = vm * c, vps = vp * s, vpc = vp * c;
-        for (int64_t x = 0; x < W2; ++x, d += 3) {
-            unsigned b = 0, g = 0, r = 0, n = 0;
-            const double u0 = (double)(x - halfW2);
-            const double u0c = u0 * c, u0s = u0 * s;
-            sampler.Add(u0c + v0s, v0c - u0s, b, g, r, n);
-            if (!fast) {
-                const double up = u0 + 0.3, um = u0 - 0.3;
-                sampler.Add(up * c + v0s, v0c - up * s, b, g, r, n);
-                sampler.Add(um * c + v0s, v0c - um * s, b, g, r, n);
-                sampler.Add(u0c + vms, vmc - u0s, b, g, r, n);
-                sampler.Add(u0c + vps, vpc - u0s, b, g, r, n);
-            }
-            if (n) {
-                d[0] = (unsigned char)(b / n);
-                d[1] = (unsigned char)(g / n);
-                d[2] = (unsigned char)(r / n);
-            }
-        }
-    }
+    ForEachRow(
+        H2, [&](int64_t y) { RotateRow(sampler, c, s, y, W2, halfW2, halfH2, fast, dst.Row((int32_t)(H2 - 1 - y))); },
+        [&](int64_t y) { progress.Row(y, H2); });
     return result;
 }

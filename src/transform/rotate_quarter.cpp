@@ -1,6 +1,7 @@
 // Quarter turns: a tiled copy of whole pixels, so both the source and the result stay in cache while turning.
 #include <cstring>
 
+#include "platform/workers.h"
 #include "transform/picture_view.h"
 #include "transform/rotate.h"
 
@@ -8,6 +9,33 @@ namespace {
 
 // A tile of 64 x 64 pixels: 12 KiB of each side, well inside the first-level cache.
 constexpr int kTile = 64;
+
+// Result rows r0 ... r0 + kTile - 1 (clipped to the result), tile by tile across.
+void TurnTileRow(const PictureView24 &src, const PictureView24 &dst, int direction, int32_t r0) {
+    const int32_t W = src.width, H = src.height;
+    const int32_t r1 = r0 + kTile < W ? r0 + kTile : W;
+    for (int32_t x0 = 0; x0 < H; x0 += kTile) {
+        const int32_t x1 = x0 + kTile < H ? x0 + kTile : H;
+        for (int32_t r = r0; r < r1; ++r) {
+            unsigned char *d = dst.Row(r) + 3 * (size_t)x0;
+            if (direction == kTurnRight) {
+                const unsigned char *s = src.pixels + 3 * (size_t)(W - 1 - r) + src.stride * (size_t)x0;
+                for (int32_t x = x0; x < x1; ++x, d += 3, s += src.stride) {
+                    d[0] = s[0];
+                    d[1] = s[1];
+                    d[2] = s[2];
+                }
+            } else {
+                const unsigned char *s = src.pixels + 3 * (size_t)r + src.stride * (size_t)(H - 1 - x0);
+                for (int32_t x = x0; x < x1; ++x, d += 3, s -= src.stride) {
+                    d[0] = s[0];
+                    d[1] = s[1];
+                    d[2] = s[2];
+                }
+            }
+        }
+    }
+}
 
 } // namespace
 
@@ -27,29 +55,14 @@ PackedDib RotateQuarterTurn(PackedDib source, int direction) {
     }
     // In storage rows (bottom first) a right turn gives result[r][x] = source[x][W-1-r] and a left turn
     // result[r][x] = source[H-1-x][r]; result rows r run 0..W-1 and columns x 0..H-1.
-    for (int32_t r0 = 0; r0 < W; r0 += kTile) {
-        const int32_t r1 = r0 + kTile < W ? r0 + kTile : W;
-        for (int32_t x0 = 0; x0 < H; x0 += kTile) {
-            const int32_t x1 = x0 + kTile < H ? x0 + kTile : H;
-            for (int32_t r = r0; r < r1; ++r) {
-                unsigned char *d = dst.Row(r) + 3 * (size_t)x0;
-                if (direction == kTurnRight) {
-                    const unsigned char *s = src.pixels + 3 * (size_t)(W - 1 - r) + src.stride * (size_t)x0;
-                    for (int32_t x = x0; x < x1; ++x, d += 3, s += src.stride) {
-                        d[0] = s[0];
-                        d[1] = s[1];
-                        d[2] = s[2];
-                    }
-                } else {
-                    const unsigned char *s = src.pixels + 3 * (size_t)r + src.stride * (size_t)(H - 1 - x0);
-                    for (int32_t x = x0; x < x1; ++x, d += 3, s -= src.stride) {
-                        d[0] = s[0];
-                        d[1] = s[1];
-                        d[2] = s[2];
-                    }
-                }
-            }
-        }
-    }
+    // Threads take bands of whole tile rows, so each result row is written by one thread.
+    const int32_t bands = (W + kTile - 1) / kTile;
+    const int threads = WorkerThreads();
+    ForEachRowChunk(
+        bands, ChunkRowsFor(bands, threads, 8), threads,
+        [&](int64_t b0, int64_t b1, int) {
+            for (int64_t b = b0; b < b1; ++b) TurnTileRow(src, dst, direction, (int32_t)b * kTile);
+        },
+        nullptr);
     return result;
 }

@@ -3,16 +3,20 @@
 // exactly the entry the plain search over every entry would (the smallest error, the higher index on ties).
 #include "view/stipple.h"
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <cstdlib>
+#include <thread>
+#include <vector>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
 #include "platform/host.h"
 #include "platform/progress.h"
+#include "platform/workers.h"
 
 const PaletteEntryRgb kStippleColours16[16] = {
     {128, 128, 128, 0}, {192, 192, 192, 0}, {255, 255, 255, 0}, {0, 0, 0, 0},     {0, 0, 128, 0},   {0, 0, 255, 0},
@@ -55,43 +59,6 @@ inline int Abs(int v) { return v < 0 ? -v : v; }
 // Weighted destination sums of the neighbours whose source colour is near the current pixel's.
 struct NeighbourSums {
     int b = 0, g = 0, r = 0, h = kSelfWeight;
-
-    // One neighbour at a fixed offset, without branches: a distant colour simply weighs 0.
-    template <int Weight>
-    inline void Take(const unsigned char *s, const unsigned char *d, ptrdiff_t offset, int sb, int sg, int sr) {
-        const unsigned char *n = s + offset, *m = d + offset;
-        const int w = Abs(sb - n[0]) + Abs(sg - n[1]) + Abs(sr - n[2]) < kEdgeDistance ? Weight : 0;
-        b += w * m[0];
-        g += w * m[1];
-        r += w * m[2];
-        h += w;
-    }
-
-    // Every neighbour of a pixel at least three rows up and three columns in from the sides: the weight table
-    // unrolled, so each weight is a constant.
-    inline void TakeAll(const unsigned char *s, const unsigned char *d, ptrdiff_t st, int sb, int sg, int sr) {
-        Take<1>(s, d, -3 * st - 6, sb, sg, sr);
-        Take<1>(s, d, -3 * st - 3, sb, sg, sr);
-        Take<4>(s, d, -3 * st, sb, sg, sr);
-        Take<1>(s, d, -3 * st + 3, sb, sg, sr);
-        Take<1>(s, d, -3 * st + 6, sb, sg, sr);
-        Take<1>(s, d, -2 * st - 9, sb, sg, sr);
-        Take<2>(s, d, -2 * st - 6, sb, sg, sr);
-        Take<3>(s, d, -2 * st - 3, sb, sg, sr);
-        Take<8>(s, d, -2 * st, sb, sg, sr);
-        Take<3>(s, d, -2 * st + 3, sb, sg, sr);
-        Take<1>(s, d, -2 * st + 6, sb, sg, sr);
-        Take<1>(s, d, -st - 9, sb, sg, sr);
-        Take<3>(s, d, -st - 6, sb, sg, sr);
-        Take<9>(s, d, -st - 3, sb, sg, sr);
-        Take<17>(s, d, -st, sb, sg, sr);
-        Take<7>(s, d, -st + 3, sb, sg, sr);
-        Take<2>(s, d, -st + 6, sb, sg, sr);
-        Take<1>(s, d, -st + 9, sb, sg, sr);
-        Take<4>(s, d, -9, sb, sg, sr);
-        Take<10>(s, d, -6, sb, sg, sr);
-        Take<16>(s, d, -3, sb, sg, sr);
-    }
 };
 
 void FindLevels(StipplePalette *p) {
@@ -122,6 +89,7 @@ struct Chooser {
 
     int Choose(const int s[3], const int sum[3], int h) {
         recip = kRecip.r[h];
+        if (pal.fixed16) return ChooseFixed16(s, sum);
         if (pal.size == 16 && pal.levelCount[0] == 4 && pal.levelCount[1] == 4 && pal.levelCount[2] == 4)
             return Choose16(s, sum);
         if (pal.cube) return ChooseCube(s, sum);
@@ -149,6 +117,59 @@ struct Chooser {
             best = key < best ? key : best;
         }
         return Chosen(best);
+    }
+
+    // The fixed table with its levels as constants: each entry's error is a sum of three of the twelve channel
+    // differences. 1.5 x error truncated is (3 x error) >> 1 exactly, errors being small whole numbers.
+    int ChooseFixed16(const int s[3], const int sum[3]) const {
+        int d[3][4]; // levels 0, 128, 192, 255
+        static const int kLevel[4] = {0, 128, 192, 255};
+        for (int ch = 0; ch < 3; ++ch)
+            for (int l = 0; l < 4; ++l) d[ch][l] = Difference(s[ch], sum[ch], kLevel[l]);
+        const int *r = d[0], *g = d[1], *b = d[2];
+#if defined(__SSE2__)
+        // Sixteen errors in two vectors; the smallest and then the highest entry holding it.
+        const __m128i sum0 = _mm_setr_epi16((short)(r[1] + g[1] + b[1]), (short)(r[2] + g[2] + b[2]),
+                                            (short)(r[3] + g[3] + b[3]), (short)(r[0] + g[0] + b[0]),
+                                            (short)(r[0] + g[0] + b[1]), (short)(r[0] + g[0] + b[3]),
+                                            (short)(r[0] + g[1] + b[0]), (short)(r[0] + g[3] + b[0]));
+        const __m128i sum1 = _mm_setr_epi16((short)(r[1] + g[0] + b[0]), (short)(r[3] + g[0] + b[0]),
+                                            (short)(r[0] + g[1] + b[1]), (short)(r[0] + g[3] + b[3]),
+                                            (short)(r[1] + g[0] + b[1]), (short)(r[3] + g[0] + b[3]),
+                                            (short)(r[1] + g[1] + b[0]), (short)(r[3] + g[3] + b[0]));
+        const __m128i third = _mm_set1_epi16(21846); // x / 3 = x * ceil(2^16 / 3) >> 16 for x < 32768
+        __m128i e0 = _mm_mulhi_epu16(sum0, third);
+        const __m128i e1 = _mm_mulhi_epu16(sum1, third);
+        const __m128i half = _mm_srli_epi16(_mm_mullo_epi16(e0, _mm_set1_epi16(3)), 1);
+        const __m128i grays = _mm_setr_epi16(-1, -1, 0, 0, 0, 0, 0, 0), white = _mm_setr_epi16(0, 0, -1, 0, 0, 0, 0, 0);
+        e0 = _mm_or_si128(_mm_andnot_si128(_mm_or_si128(grays, white), e0),
+                          _mm_or_si128(_mm_and_si128(grays, _mm_add_epi16(half, half)), _mm_and_si128(white, half)));
+        __m128i m = _mm_min_epi16(e0, e1); // only lane 0 is read: the shifted-in zeros never reach it
+        m = _mm_min_epi16(m, _mm_srli_si128(m, 8));
+        m = _mm_min_epi16(m, _mm_srli_si128(m, 4));
+        m = _mm_min_epi16(m, _mm_srli_si128(m, 2));
+        const int smallest = _mm_cvtsi128_si32(m) & 0xFFFF;
+        if (smallest > 255) return 0;
+        const __m128i all = _mm_set1_epi16((short)smallest);
+        const int holders = _mm_movemask_epi8(_mm_packs_epi16(_mm_cmpeq_epi16(e0, all), _mm_cmpeq_epi16(e1, all)));
+        return 31 - __builtin_clz((unsigned)holders);
+#else
+        const int e0 = (r[1] + g[1] + b[1]) / 3, e1 = (r[2] + g[2] + b[2]) / 3, e2 = (r[3] + g[3] + b[3]) / 3;
+        const int error[16] = {
+            2 * ((3 * e0) >> 1),          2 * ((3 * e1) >> 1),          (3 * e2) >> 1,
+            (r[0] + g[0] + b[0]) / 3,     (r[0] + g[0] + b[1]) / 3,     (r[0] + g[0] + b[3]) / 3,
+            (r[0] + g[1] + b[0]) / 3,     (r[0] + g[3] + b[0]) / 3,     (r[1] + g[0] + b[0]) / 3,
+            (r[3] + g[0] + b[0]) / 3,     (r[0] + g[1] + b[1]) / 3,     (r[0] + g[3] + b[3]) / 3,
+            (r[1] + g[0] + b[1]) / 3,     (r[3] + g[0] + b[3]) / 3,     (r[1] + g[1] + b[0]) / 3,
+            (r[3] + g[3] + b[0]) / 3,
+        };
+        int best = 1 << 30;
+        for (int k = 0; k < 16; ++k) {
+            const int key = Key(error[k], k);
+            best = key < best ? key : best;
+        }
+        return Chosen(best);
+#endif
     }
 
     int ChooseAny(const int s[3], const int sum[3]) const {
@@ -185,19 +206,16 @@ struct Chooser {
         int m = minR + minG + minB;
         if (last < m) m = last;
         const int limit = 3 * (m / 3) + 2;
-        if (last <= limit)
-            for (int b = 3; b >= 0; --b)
-                if (dr[7] + dg[0] + db[b] <= limit) return 252 + b;
-        for (int r = 6; r >= 0; --r) {
-            if (dr[r] + minG + minB > limit) continue;
-            for (int g = 5; g >= 0; --g) {
-                const int rg = dr[r] + dg[g];
-                if (rg + minB > limit) continue;
-                for (int b = 5; b >= 0; --b)
-                    if (rg + db[b] <= limit) return 36 * r + 6 * g + b;
-            }
-        }
-        return 0; // not reached: the entry that gave m qualifies
+        // The highest qualifying entry, channel by channel, by selects rather than branches (which the pixels'
+        // noise would mispredict): the highest red level with any qualifying entry, then green, then blue.
+        int lastB = -1;
+        for (int b = 0; b < 4; ++b) lastB = dr[7] + dg[0] + db[b] <= limit ? b : lastB;
+        if (lastB >= 0) return 252 + lastB;
+        int r = 0, g = 0, b = 0;
+        for (int l = 1; l < 7; ++l) r = dr[l] + minG + minB <= limit ? l : r;
+        for (int l = 1; l < 6; ++l) g = dr[r] + dg[l] + minB <= limit ? l : g;
+        for (int l = 1; l < 6; ++l) b = dr[r] + dg[g] + db[l] <= limit ? l : b;
+        return 36 * r + 6 * g + b;
     }
 };
 
@@ -208,6 +226,7 @@ StipplePalette MakeStipplePalette16() {
     p.size = 16;
     for (int k = 0; k < 16; ++k) p.entries[k] = kStippleColours16[k];
     FindLevels(&p);
+    p.fixed16 = true;
     return p;
 }
 
@@ -228,171 +247,252 @@ StipplePalette MakeStipplePalette256(const PaletteEntryRgb entries[256]) {
 
 namespace {
 
-// The rows around the current one widened to four 16-bit lanes per pixel (blue, green, red, and 0 for the
-// source or 1 for the destination), kept in rings of four so each row is widened once per picture. The
-// neighbour sums then take two neighbours per vector operation; a weighted sum stays below 96 x 255, inside
-// a signed 16-bit lane, and the destination's constant 1 lane adds up the weights.
-class WideRows {
+// Padding after each plane row: the vector loops may read up to ten columns past the last pixel of a row.
+constexpr int kPlanePad = 16;
+// Columns per block: a row tells the rows after it how far it has got after each block.
+constexpr int kBlock = 256;
+// kWeights[0 .. kUpperCount - 1] lie in the three rows before the current one, the rest to its left.
+constexpr int kUpperCount = 18;
+
+// Source and destination rows as 16-bit planes (blue, green, red) in a ring of rows, so that the sums over the
+// neighbours in the rows before the current one are taken for eight pixels at a time. Those do not depend on
+// the current row's choices; only the three left neighbours do, and they are added pixel by pixel.
+class StipplePlanes {
 public:
-    explicit WideRows(int width)
-        : width_(width), data_(static_cast<uint16_t *>(std::calloc(8 * ((size_t)width + 2) * 4, sizeof(uint16_t)))) {}
-    ~WideRows() { std::free(data_); }
-    WideRows(const WideRows &) = delete;
-    WideRows &operator=(const WideRows &) = delete;
+    StipplePlanes(int width, int slots)
+        : width_(width), slots_(slots), span_((size_t)width + kPlanePad),
+          data_(static_cast<int16_t *>(std::calloc((size_t)slots * 6 * span_, sizeof(int16_t)))) {}
+    ~StipplePlanes() { std::free(data_); }
+    StipplePlanes(const StipplePlanes &) = delete;
+    StipplePlanes &operator=(const StipplePlanes &) = delete;
     explicit operator bool() const { return data_ != nullptr; }
 
-    // Makes rows row-3 .. row of the source and row-3 .. row-1 of the destination available.
-    void Prepare(int row, const unsigned char *srcPixels, const unsigned char *dstPixels, size_t stride) {
-        for (int q = row - 3; q <= row; ++q) {
-            if (q < 0) continue;
-            if (srcRow_[q & 3] != q) Widen(srcPixels + stride * (size_t)q, Src(q), 0), srcRow_[q & 3] = q;
-            if (q < row && dstRow_[q & 3] != q) Widen(dstPixels + stride * (size_t)q, Dst(q), 1), dstRow_[q & 3] = q;
-        }
-        dstRow_[row & 3] = -1; // being written
+    int16_t *Src(int row, int ch) const { return data_ + ((size_t)(row % slots_) * 6 + (size_t)ch) * span_; }
+    int16_t *Dst(int row, int ch) const { return data_ + ((size_t)(row % slots_) * 6 + 3 + (size_t)ch) * span_; }
+    void Widen(const unsigned char *in, int row, bool destination) const {
+        int16_t *b = destination ? Dst(row, 0) : Src(row, 0), *g = destination ? Dst(row, 1) : Src(row, 1),
+                *r = destination ? Dst(row, 2) : Src(row, 2);
+        for (int c = 0; c < width_; ++c, in += 3) b[c] = in[0], g[c] = in[1], r[c] = in[2];
     }
-    void Finish(int row) { dstRow_[row & 3] = row; }
-
-    uint16_t *Src(int q) { return data_ + (size_t)(q & 3) * ((size_t)width_ + 2) * 4; }
-    uint16_t *Dst(int q) { return data_ + (size_t)(4 + (q & 3)) * ((size_t)width_ + 2) * 4; }
 
 private:
-    void Widen(const unsigned char *in, uint16_t *out, uint16_t fourth) {
-        for (int c = 0; c < width_; ++c, in += 3, out += 4) {
-            out[0] = in[0];
-            out[1] = in[1];
-            out[2] = in[2];
-            out[3] = fourth;
-        }
-    }
-
-    int width_;
-    uint16_t *data_;
-    int srcRow_[4] = {-1, -1, -1, -1}, dstRow_[4] = {-1, -1, -1, -1};
+    int width_, slots_;
+    size_t span_;
+    int16_t *data_;
 };
 
-#if defined(__SSE2__)
-// Two neighbours at columns c + dc and c + dc + 1 of one row pair, weighted w0 and w1 where their source colour is
-// near s (both lanes of s hold the current pixel).
-inline __m128i TakePair(__m128i acc, __m128i s, const uint16_t *src, const uint16_t *dst, short w0, short w1) {
-    const __m128i n = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src));
-    const __m128i diff = _mm_sub_epi16(_mm_max_epi16(s, n), _mm_min_epi16(s, n));
-    __m128i t = _mm_madd_epi16(diff, _mm_set1_epi16(1));        // (b + g, r) per neighbour
-    t = _mm_add_epi32(t, _mm_shuffle_epi32(t, _MM_SHUFFLE(2, 3, 0, 1))); // b + g + r in both halves
-    const __m128i near = _mm_cmpgt_epi32(_mm_set1_epi32(kEdgeDistance), t);
-    const __m128i w = _mm_and_si128(near, _mm_set_epi16(w1, w1, w1, w1, w0, w0, w0, w0));
-    const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i *>(dst));
-    return _mm_add_epi16(acc, _mm_mullo_epi16(d, w));
-}
-
-inline NeighbourSums WideSums(WideRows &rows, int row, int c) {
-    const uint16_t *s3 = rows.Src(row - 3) + 4 * (size_t)c, *s2 = rows.Src(row - 2) + 4 * (size_t)c;
-    const uint16_t *s1 = rows.Src(row - 1) + 4 * (size_t)c, *s0 = rows.Src(row) + 4 * (size_t)c;
-    const uint16_t *d3 = rows.Dst(row - 3) + 4 * (size_t)c, *d2 = rows.Dst(row - 2) + 4 * (size_t)c;
-    const uint16_t *d1 = rows.Dst(row - 1) + 4 * (size_t)c, *d0 = rows.Dst(row) + 4 * (size_t)c;
-    const __m128i s = _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i *>(s0)),
-                                         _mm_loadl_epi64(reinterpret_cast<const __m128i *>(s0)));
-    __m128i acc = _mm_setzero_si128();
-    acc = TakePair(acc, s, s3 - 8, d3 - 8, 1, 1);
-    acc = TakePair(acc, s, s3, d3, 4, 1);
-    acc = TakePair(acc, s, s3 + 8, d3 + 8, 1, 0);
-    acc = TakePair(acc, s, s2 - 12, d2 - 12, 1, 2);
-    acc = TakePair(acc, s, s2 - 4, d2 - 4, 3, 8);
-    acc = TakePair(acc, s, s2 + 4, d2 + 4, 3, 1);
-    acc = TakePair(acc, s, s1 - 12, d1 - 12, 1, 3);
-    acc = TakePair(acc, s, s1 - 4, d1 - 4, 9, 17);
-    acc = TakePair(acc, s, s1 + 4, d1 + 4, 7, 2);
-    acc = TakePair(acc, s, s1 + 12, d1 + 12, 1, 0);
-    acc = TakePair(acc, s, s0 - 12, d0 - 12, 4, 10);
-    acc = TakePair(acc, s, s0 - 4, d0 - 4, 16, 0); // the second is the current pixel, not yet chosen
-    acc = _mm_add_epi16(acc, _mm_srli_si128(acc, 8));
-    NeighbourSums n;
-    n.b = _mm_extract_epi16(acc, 0);
-    n.g = _mm_extract_epi16(acc, 1);
-    n.r = _mm_extract_epi16(acc, 2);
-    n.h = kSelfWeight + _mm_extract_epi16(acc, 3);
-    return n;
-}
-#endif
-
-void StippleRowWith(int row, const void *lockedSource, void *lockedDestination, size_t rowStride,
-                    const StipplePalette &palette, WideRows *wide) {
-    const DibHeader *h = static_cast<const DibHeader *>(lockedSource);
-    const int width = h->biWidth;
-    if (row < 0 || row >= h->biHeight || width < 1) return;
-    const unsigned char *srcRow = DibPixels(lockedSource) + rowStride * (size_t)row;
-    unsigned char *dstRow = DibPixels(lockedDestination) + rowStride * (size_t)row;
-#if defined(__SSE2__)
-    const bool useWide = wide && row >= 3;
-    if (useWide) wide->Prepare(row, DibPixels(lockedSource), DibPixels(lockedDestination), rowStride);
-    uint16_t *wideOut = useWide ? wide->Dst(row) : nullptr;
-#else
-    (void)wide;
-#endif
-
-    // The neighbours that exist above row 0, as byte offsets valid for both pictures.
-    int count = 0;
-    ptrdiff_t offset[kWeightCount];
-    int dcOf[kWeightCount], weightOf[kWeightCount];
-    for (const NeighbourWeight &n : kWeights) {
-        if (row + n.dr < 0) continue;
-        offset[count] = (ptrdiff_t)n.dr * (ptrdiff_t)rowStride + 3 * n.dc;
-        dcOf[count] = n.dc;
-        weightOf[count] = n.weight;
-        ++count;
+// One stored row. done (null when rows simply go in order on one thread) counts, per row, the columns already
+// final: a block waits until the row before has passed its last column + 3 (the rows before that are then
+// further still) and publishes its own progress when it ends.
+class RowStippler {
+public:
+    RowStippler(int row, int width, const unsigned char *srcPixels, unsigned char *dstPixels, size_t stride,
+                const StipplePalette &palette, const StipplePlanes *planes, std::atomic<int> *done)
+        : row_(row), width_(width), src_(srcPixels + stride * (size_t)row), dst_(dstPixels + stride * (size_t)row),
+          planes_(planes), done_(done), palette_(palette), chooser_{palette} {
+        for (const NeighbourWeight &n : kWeights) {
+            if (row + n.dr < 0) continue;
+            offset_[count_] = (ptrdiff_t)n.dr * (ptrdiff_t)stride + 3 * n.dc;
+            dcOf_[count_] = n.dc;
+            weightOf_[count_] = n.weight;
+            ++count_;
+        }
     }
 
-    Chooser chooser{palette};
-    for (int c = 0; c < width; ++c) {
-        const unsigned char *s = srcRow + 3 * (size_t)c;
-        unsigned char *d = dstRow + 3 * (size_t)c;
-        const int sb = s[0], sg = s[1], sr = s[2];
-        NeighbourSums n;
-        const bool inside = count == kWeightCount && c >= 3 && c + 3 < width;
-#if defined(__SSE2__)
-        if (useWide && inside) n = WideSums(*wide, row, c);
-        else
-#endif
-        if (inside) {
-            n.TakeAll(s, d, (ptrdiff_t)rowStride, sb, sg, sr);
-        } else {
-            for (int i = 0; i < count; ++i) {
-                if (c + dcOf[i] < 0 || c + dcOf[i] >= width) continue;
-                const unsigned char *p = s + offset[i];
-                if (Abs(sb - p[0]) + Abs(sg - p[1]) + Abs(sr - p[2]) >= kEdgeDistance) continue;
-                const unsigned char *m = d + offset[i];
-                const int w = weightOf[i];
-                n.b += w * m[0];
-                n.g += w * m[1];
-                n.r += w * m[2];
-                n.h += w;
-            }
+    void Run() {
+        if (planes_) planes_->Widen(src_, row_, false);
+        // Pixels with all their neighbours: rows from 3 on, columns 3 ... width - 4.
+        const bool planar = planes_ && count_ == kWeightCount && width_ > 6;
+        if (!planar) {
+            WaitAbove(width_);
+            for (int c = 0; c < width_; ++c) Emit(c, ChooseAnyPixel(c));
+            Publish(width_);
+            return;
         }
-        const int sv[3] = {sr, sg, sb}, sums[3] = {n.r, n.g, n.b};
-        const PaletteEntryRgb &e = palette.entries[chooser.Choose(sv, sums, n.h)];
+        WaitAbove(6);
+        for (int c = 0; c < 3; ++c) Emit(c, ChooseAnyPixel(c));
+        Publish(3);
+        for (int a = 3; a < width_ - 3; a += kBlock) {
+            const int b = a + kBlock < width_ - 3 ? a + kBlock : width_ - 3;
+            WaitAbove(b + 3);
+            int c = a;
+#if defined(__SSE2__)
+            const int n = (b - a) & ~7;
+            UpperSums(a, n);
+            ChooseInsideRun(a, n);
+            c = a + n;
+#endif
+            for (; c < b; ++c) Emit(c, ChooseAnyPixel(c));
+            Publish(b);
+        }
+        WaitAbove(width_);
+        for (int c = width_ - 3; c < width_; ++c) Emit(c, ChooseAnyPixel(c));
+        Publish(width_);
+    }
+
+private:
+    void WaitAbove(int columns) const {
+        if (!done_ || row_ == 0) return;
+        if (columns > width_) columns = width_;
+        while (done_[row_ - 1].load(std::memory_order_acquire) < columns) std::this_thread::yield();
+    }
+    void Publish(int columns) const {
+        if (done_) done_[row_].store(columns, std::memory_order_release);
+    }
+
+    void Emit(int c, int k) {
+        const PaletteEntryRgb &e = palette_.entries[k];
+        unsigned char *d = dst_ + 3 * (size_t)c;
         d[0] = e.blue;
         d[1] = e.green;
         d[2] = e.red;
-#if defined(__SSE2__)
-        if (wideOut) {
-            uint16_t *o = wideOut + 4 * (size_t)c;
-            o[0] = e.blue;
-            o[1] = e.green;
-            o[2] = e.red;
-            o[3] = 1;
+        if (planes_) {
+            planes_->Dst(row_, 0)[c] = e.blue;
+            planes_->Dst(row_, 1)[c] = e.green;
+            planes_->Dst(row_, 2)[c] = e.red;
         }
-#endif
+        for (int ch = 0; ch < 3; ++ch) {
+            left_[2][ch] = left_[1][ch];
+            left_[1][ch] = left_[0][ch];
+        }
+        left_[0][0] = e.blue, left_[0][1] = e.green, left_[0][2] = e.red;
     }
+
+    // Any pixel: every neighbour that exists, from the pictures' bytes.
+    int ChooseAnyPixel(int c) {
+        const unsigned char *s = src_ + 3 * (size_t)c;
+        const unsigned char *d = dst_ + 3 * (size_t)c;
+        const int sb = s[0], sg = s[1], sr = s[2];
+        NeighbourSums n;
+        for (int i = 0; i < count_; ++i) {
+            if (c + dcOf_[i] < 0 || c + dcOf_[i] >= width_) continue;
+            const unsigned char *p = s + offset_[i];
+            if (Abs(sb - p[0]) + Abs(sg - p[1]) + Abs(sr - p[2]) >= kEdgeDistance) continue;
+            const unsigned char *m = d + offset_[i];
+            const int w = weightOf_[i];
+            n.b += w * m[0];
+            n.g += w * m[1];
+            n.r += w * m[2];
+            n.h += w;
+        }
+        const int sv[3] = {sr, sg, sb}, sums[3] = {n.r, n.g, n.b};
+        return chooser_.Choose(sv, sums, n.h);
+    }
+
 #if defined(__SSE2__)
-    if (useWide) wide->Finish(row);
+    // The sums over the neighbours in the rows before this one, and the weights of the three left neighbours,
+    // for the n pixels from column a (n a multiple of 8). Weighted sums stay below 96 x 255 in 16-bit lanes.
+    void UpperSums(int a, int n) {
+        const int16_t *cur[3] = {planes_->Src(row_, 0), planes_->Src(row_, 1), planes_->Src(row_, 2)};
+        const int16_t *ns[kUpperCount][3], *nd[kUpperCount][3];
+        for (int i = 0; i < kUpperCount; ++i)
+            for (int ch = 0; ch < 3; ++ch) {
+                ns[i][ch] = planes_->Src(row_ + kWeights[i].dr, ch) + kWeights[i].dc;
+                nd[i][ch] = planes_->Dst(row_ + kWeights[i].dr, ch) + kWeights[i].dc;
+            }
+        auto load = [](const int16_t *p) { return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p)); };
+        const __m128i edge = _mm_set1_epi16(kEdgeDistance);
+        for (int j = 0; j < n; j += 8) {
+            const int c = a + j;
+            const __m128i sb = load(cur[0] + c), sg = load(cur[1] + c), sr = load(cur[2] + c);
+            // The weight of a neighbour whose source colour is near this pixel's, else 0.
+            auto weight = [&](const int16_t *const p[3], int w) {
+                const __m128i nb = load(p[0] + c), ng = load(p[1] + c), nr = load(p[2] + c);
+                const __m128i dist = _mm_add_epi16(
+                    _mm_add_epi16(_mm_sub_epi16(_mm_max_epi16(sb, nb), _mm_min_epi16(sb, nb)),
+                                  _mm_sub_epi16(_mm_max_epi16(sg, ng), _mm_min_epi16(sg, ng))),
+                    _mm_sub_epi16(_mm_max_epi16(sr, nr), _mm_min_epi16(sr, nr)));
+                return _mm_and_si128(_mm_cmpgt_epi16(edge, dist), _mm_set1_epi16((short)w));
+            };
+            __m128i accB = _mm_setzero_si128(), accG = accB, accR = accB, accH = accB;
+            for (int i = 0; i < kUpperCount; ++i) {
+                const __m128i w = weight(ns[i], kWeights[i].weight);
+                accB = _mm_add_epi16(accB, _mm_mullo_epi16(w, load(nd[i][0] + c)));
+                accG = _mm_add_epi16(accG, _mm_mullo_epi16(w, load(nd[i][1] + c)));
+                accR = _mm_add_epi16(accR, _mm_mullo_epi16(w, load(nd[i][2] + c)));
+                accH = _mm_add_epi16(accH, w);
+            }
+            auto store = [](int16_t *p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i *>(p), v); };
+            store(upper_.b + j, accB);
+            store(upper_.g + j, accG);
+            store(upper_.r + j, accR);
+            store(upper_.h + j, accH);
+            for (int k = 0; k < 3; ++k) {
+                const NeighbourWeight &lw = kWeights[kUpperCount + k]; // (0, -3), (0, -2), (0, -1)
+                const int16_t *p[3] = {cur[0] + lw.dc, cur[1] + lw.dc, cur[2] + lw.dc};
+                store(upper_.left[k] + j, weight(p, lw.weight));
+            }
+        }
+    }
+
+    // The n pixels from column a, all with every neighbour, from the block's upper sums and the colours just
+    // chosen to their left. The left colours live in locals here: the byte stores into the picture could
+    // otherwise alias them and force a reload on every pixel.
+    void ChooseInsideRun(int a, int n) {
+        int l1b = left_[0][0], l1g = left_[0][1], l1r = left_[0][2];
+        int l2b = left_[1][0], l2g = left_[1][1], l2r = left_[1][2];
+        int l3b = left_[2][0], l3g = left_[2][1], l3r = left_[2][2];
+        int16_t *planeB = planes_->Dst(row_, 0), *planeG = planes_->Dst(row_, 1), *planeR = planes_->Dst(row_, 2);
+        for (int j = 0; j < n; ++j) {
+            const int c = a + j;
+            const unsigned char *s = src_ + 3 * (size_t)c;
+            const int w3 = upper_.left[0][j], w2 = upper_.left[1][j], w1 = upper_.left[2][j];
+            const int sumB = upper_.b[j] + w3 * l3b + w2 * l2b + w1 * l1b;
+            const int sumG = upper_.g[j] + w3 * l3g + w2 * l2g + w1 * l1g;
+            const int sumR = upper_.r[j] + w3 * l3r + w2 * l2r + w1 * l1r;
+            const int sv[3] = {s[2], s[1], s[0]}, sums[3] = {sumR, sumG, sumB};
+            const PaletteEntryRgb &e = palette_.entries[chooser_.Choose(sv, sums, kSelfWeight + upper_.h[j] + w3 + w2 + w1)];
+            l3b = l2b, l3g = l2g, l3r = l2r;
+            l2b = l1b, l2g = l1g, l2r = l1r;
+            l1b = e.blue, l1g = e.green, l1r = e.red;
+            unsigned char *d = dst_ + 3 * (size_t)c;
+            d[0] = (unsigned char)l1b;
+            d[1] = (unsigned char)l1g;
+            d[2] = (unsigned char)l1r;
+            planeB[c] = (int16_t)l1b;
+            planeG[c] = (int16_t)l1g;
+            planeR[c] = (int16_t)l1r;
+        }
+        left_[0][0] = l1b, left_[0][1] = l1g, left_[0][2] = l1r;
+        left_[1][0] = l2b, left_[1][1] = l2g, left_[1][2] = l2r;
+        left_[2][0] = l3b, left_[2][1] = l3g, left_[2][2] = l3r;
+    }
+
+    struct UpperBlock {
+        alignas(16) int16_t b[kBlock], g[kBlock], r[kBlock], h[kBlock], left[3][kBlock];
+    } upper_;
 #endif
-}
+
+    int row_, width_;
+    const unsigned char *src_;
+    unsigned char *dst_;
+    const StipplePlanes *planes_;
+    std::atomic<int> *done_;
+    const StipplePalette &palette_;
+    Chooser chooser_;
+    int count_ = 0;
+    ptrdiff_t offset_[kWeightCount];
+    int dcOf_[kWeightCount], weightOf_[kWeightCount];
+    int left_[3][3] = {}; // colours (blue, green, red) chosen at c - 1, c - 2, c - 3
+};
 
 } // namespace
 
 void StippleRow(int row, const void *lockedSource, void *lockedDestination, size_t rowStride,
                 const StipplePalette &palette) {
-    WideRows wide(static_cast<const DibHeader *>(lockedSource)->biWidth);
-    StippleRowWith(row, lockedSource, lockedDestination, rowStride, palette, wide ? &wide : nullptr);
+    const DibHeader *h = static_cast<const DibHeader *>(lockedSource);
+    const int width = h->biWidth;
+    if (row < 0 || row >= h->biHeight || width < 1) return;
+    const unsigned char *src = DibPixels(lockedSource);
+    unsigned char *dst = DibPixels(lockedDestination);
+    StipplePlanes planes(width, 4);
+    if (planes)
+        for (int q = row - 3; q < row; ++q) {
+            if (q < 0) continue;
+            planes.Widen(src + rowStride * (size_t)q, q, false);
+            planes.Widen(dst + rowStride * (size_t)q, q, true);
+        }
+    RowStippler(row, width, src, dst, rowStride, palette, planes ? &planes : nullptr, nullptr).Run();
 }
 
 namespace {
@@ -421,30 +521,47 @@ PackedDib NewStippleTarget(PackedDib source, const StipplePalette &palette) {
     return result;
 }
 
-// Stipples every row of `source` into `target` (made by NewStippleTarget), reporting in 5 % steps.
-void StippleInto(PackedDib source, PackedDib target, const StipplePalette &palette, const StippleProgress &report) {
+// Stipples every row of `source` into `target` (made by NewStippleTarget). Rows run as a wavefront: each thread
+// takes the next row and follows the row before it a block behind; the ring holds every row a running row may read
+// (at most `threads` rows run at once, each reading three back). beforeRow is called on the calling thread, once
+// per row in order.
+template <class BeforeRow>
+void StippleInto(PackedDib source, PackedDib target, const StipplePalette &palette, BeforeRow beforeRow) {
     BlockLockGuard src(source), dst(target);
     if (!src || !dst) return;
     const DibHeader *header = reinterpret_cast<const DibHeader *>(dst.get());
-    const int height = header->biHeight;
-    const size_t stride = Stride24(header->biWidth);
-    WideRows wide(header->biWidth);
-    int shown = 0;
-    for (int i = 0; i < height; ++i) {
-        const int step = (int)(20 * (int64_t)i / height);
-        if (step > shown) {
-            shown = step;
-            if (report) report((int)(100 * (int64_t)i / height));
-        }
-        StippleRowWith(i, src.get(), dst.get(), stride, palette, wide ? &wide : nullptr);
-    }
+    const int height = header->biHeight, width = header->biWidth;
+    const size_t stride = Stride24(width);
+    int threads = WorkerThreads();
+    StipplePlanes planes(width, threads + 4);
+    std::vector<std::atomic<int>> done((size_t)height);
+    for (std::atomic<int> &d : done) d.store(0);
+    if (!planes) threads = 1;
+    const unsigned char *srcPixels = DibPixels(src.get());
+    unsigned char *dstPixels = DibPixels(dst.get());
+    ForEachRowChunk(
+        height, 1, threads,
+        [&](int64_t first, int64_t end, int) {
+            for (int64_t i = first; i < end; ++i)
+                RowStippler((int)i, width, srcPixels, dstPixels, stride, palette, planes ? &planes : nullptr,
+                            done.data())
+                    .Run();
+        },
+        [&](int64_t i) { beforeRow(i, (int64_t)height); });
 }
 
 } // namespace
 
 PackedDib StippleRows(PackedDib source, const StipplePalette &palette, const StippleProgress &report) {
     PackedDib result = NewStippleTarget(source, palette);
-    if (result) StippleInto(source, result, palette, report);
+    if (!result) return nullptr;
+    int64_t shown = 0;
+    StippleInto(source, result, palette, [&](int64_t i, int64_t height) {
+        const int64_t step = 20 * i / height;
+        if (step <= shown) return;
+        shown = step;
+        if (report) report((int)(100 * i / height));
+    });
     return result;
 }
 
@@ -453,9 +570,8 @@ PackedDib StipplePicture(PackedDib source, const StipplePalette &palette) {
     if (!result) return nullptr;
     BusyCursor(true);
     {
-        // The kernel's steps are those of kStepPercent: floor(100 i / H) whenever floor(20 i / H) grows.
         ProgressScope progress("点描 %d%%", {ProgressRule::kStepPercent, TitleAfter::kAlways});
-        StippleInto(source, result, palette, [&progress](int percent) { progress.Report(percent); });
+        StippleInto(source, result, palette, [&](int64_t i, int64_t height) { progress.BeforeRow(i, height); });
     }
     BusyCursor(false);
     return result;

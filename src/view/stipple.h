@@ -19,6 +19,8 @@ struct StipplePalette {
     // Entry k is (red level k / 36, green level k / 6 % 6, blue level k % 6), as in every range palette: the
     // 256-colour search can then go channel by channel.
     bool cube = false;
+    // The entries are exactly kStippleColours16.
+    bool fixed16 = false;
     int cubeLevel[3][8] = {};
 };
 

@@ -70,5 +70,14 @@ expect 1 "stipple 8 colours" "$TOOL" stipple "$IN" "$TMP/x.bmp" --colors 8
 expect 1 "stipple without colours" "$TOOL" stipple "$IN" "$TMP/x.bmp"
 expect 4 "stipple to an unwritable output" "$TOOL" stipple "$IN" "$TMP/no/dir/x.bmp" --colors 16
 
+# The thread count changes nothing in the bytes, from the option or the environment; a bad count is refused.
+expect 0 "stipple with 3 threads" "$TOOL" --threads 3 stipple "$IN" "$TMP/s16t.bmp" --colors 16
+expect 0 "rotate with 2 threads" env ORBEN_THREADS=2 "$TOOL" rotate "$IN" "$TMP/a30t.bmp" --angle 30 --threads=1
+for f in s16 a30; do
+  if ! cmp -s "$TMP/$f.bmp" "$TMP/${f}t.bmp"; then echo "FAIL: $f differs with another thread count"; fails=$((fails + 1)); fi
+done
+expect 1 "zero threads" "$TOOL" --threads 0 rotate "$IN" "$TMP/x.bmp" --right
+expect 1 "threads without a count" "$TOOL" rotate "$IN" "$TMP/x.bmp" --right --threads
+
 if [ "$fails" -gt 0 ]; then echo "$fails transform checks failed"; exit 1; fi
 echo "transform checks passed"

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "adjust/edges.h"
+#include "filter_reference.h"
 #include "test_host.h"
 #include "test_support.h"
 
@@ -60,4 +61,16 @@ TEST(EdgeMap, PhotoRecordsAndNoMemoryKeepsThePicture) {
     EXPECT_EQ(EdgeMap(dib.get(), false), nullptr);
     BlockFailLargeAllocations(0, 0);
     EXPECT_EQ(BytesOf(dib.get()), before);
+}
+
+TEST(EdgeMap, MatchesThePlainRuleOnRandomPictures) {
+    const int sizes[][2] = {{1, 1}, {2, 3}, {64, 2}, {65, 3}, {66, 4}, {200, 7}};
+    for (const auto &sz : sizes)
+        for (int levels : {2, 256}) {
+            auto grid = reference::RandomGrid(sz[0], sz[1], (uint32_t)(sz[0] * 3 + sz[1] + levels), levels);
+            DibOwner dib(PictureFromRows(grid));
+            DibOwner map(EdgeMap(dib.get(), false));
+            ASSERT_TRUE(map);
+            EXPECT_EQ(RowsOf(map.get()), reference::Edges(grid)) << sz[0] << "x" << sz[1];
+        }
 }

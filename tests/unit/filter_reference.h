@@ -94,6 +94,23 @@ inline Grid MinVariance(const Grid &g, const bool on[3]) {
     return out;
 }
 
+// The edge map: each pixel's largest level difference, over channels, to the cells (x, y - 1), (x + 1, y + 1),
+// (x + 1, y), (x + 1, y - 1) of these top-down grids that exist, as a grey.
+inline Grid Edges(const Grid &g) {
+    Grid out = g;
+    const int dx[4] = {0, 1, 1, 1}, dy[4] = {-1, 1, 0, -1};
+    for (int y = 0; y < (int)g.size(); ++y)
+        for (int x = 0; x < (int)g[0].size(); ++x) {
+            int m = 0;
+            for (int ch = 0; ch < 3; ++ch)
+                for (int k = 0; k < 4; ++k)
+                    if (Present(g, x + dx[k], y + dy[k]))
+                        m = std::max(m, std::abs(Level(g, x, y, ch) - Level(g, x + dx[k], y + dy[k], ch)));
+            out[y][x] = 0x010101u * (uint32_t)m;
+        }
+    return out;
+}
+
 // A random picture whose levels come from `levels` distinct values (few values make ties and equal cells common).
 inline Grid RandomGrid(int w, int h, uint32_t seed, int levels) {
     Grid g(h, std::vector<uint32_t>(w));

@@ -89,7 +89,8 @@ TEST(Stipple, MatchesThePlainSearchOnPhotoLikePictures) {
     EXPECT_TRUE(cases[2].palette.cube);
     EXPECT_FALSE(cases[3].palette.cube);
     for (const auto &c : cases) {
-        for (auto size : {std::pair<int, int>{41, 23}, {2, 9}, {5, 1}}) {
+        // 300 columns: more than one block of vector sums, and a tail that is not a multiple of eight.
+        for (auto size : {std::pair<int, int>{41, 23}, {2, 9}, {5, 1}, {7, 5}, {300, 8}}) {
             DibOwner src(PhotoLikePicture(size.first, size.second, 11));
             const Rows got = Stippled(src.get(), c.palette);
             EXPECT_EQ(got, ReferenceStipple(RowsOf(src.get()), c.entries, c.n)) << c.name << " " << size.first;

@@ -1,0 +1,89 @@
+// Worker threads for row-parallel kernels: plain std::thread per call, so nothing outlives the call and no pool
+// has to be torn down when the program or an add-in unloads.
+#include "platform/workers.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <thread>
+#include <vector>
+
+namespace {
+
+std::atomic<int> gThreadSetting{0}; // 0: the default
+
+// Thread counts above this are clamped: the kernels gain nothing and every thread costs a stack.
+constexpr int kMaxThreads = 64;
+
+int Clamp(long n) { return n < 1 ? 1 : n > kMaxThreads ? kMaxThreads : (int)n; }
+
+int DefaultThreads() {
+    if (const char *env = std::getenv("ORBEN_THREADS")) {
+        char *end = nullptr;
+        const long n = std::strtol(env, &end, 10);
+        if (end != env && *end == '\0' && n >= 1) return Clamp(n);
+    }
+    const unsigned cores = std::thread::hardware_concurrency();
+    return Clamp(cores ? (long)cores : 1);
+}
+
+} // namespace
+
+int WorkerThreads() {
+    const int n = gThreadSetting.load();
+    return n >= 1 ? n : DefaultThreads();
+}
+
+void SetWorkerThreads(int n) { gThreadSetting.store(n >= 1 ? Clamp(n) : 0); }
+
+int64_t ChunkRowsFor(int64_t count, int threads, int perThread) {
+    const int64_t chunks = (int64_t)(threads < 1 ? 1 : threads) * (perThread < 1 ? 1 : perThread);
+    const int64_t rows = (count + chunks - 1) / chunks;
+    return rows < 1 ? 1 : rows;
+}
+
+void ForEachRowChunk(int64_t count, int64_t chunkRows, int threads,
+                     const std::function<void(int64_t first, int64_t end, int slot)> &work,
+                     const std::function<void(int64_t row)> &beforeRow) {
+    if (count <= 0) return;
+    if (chunkRows < 1) chunkRows = 1;
+    const int64_t chunks = (count + chunkRows - 1) / chunkRows;
+    if (threads > chunks) threads = (int)chunks;
+    int64_t reported = 0; // rows whose beforeRow has been called
+    auto reportTo = [&](int64_t end) {
+        if (!beforeRow) {
+            reported = end;
+            return;
+        }
+        for (; reported < end; ++reported) beforeRow(reported);
+    };
+    if (threads <= 1) {
+        for (int64_t first = 0; first < count; first += chunkRows) {
+            const int64_t end = first + chunkRows < count ? first + chunkRows : count;
+            reportTo(end);
+            work(first, end, 0);
+        }
+        return;
+    }
+    std::atomic<int64_t> next{0};
+    auto run = [&](int slot, bool caller) {
+        for (;;) {
+            const int64_t k = next.fetch_add(1);
+            if (k >= chunks) return;
+            const int64_t first = k * chunkRows, end = first + chunkRows < count ? first + chunkRows : count;
+            if (caller) reportTo(end);
+            work(first, end, slot);
+        }
+    };
+    std::vector<std::thread> helpers;
+    helpers.reserve((size_t)threads - 1);
+    for (int slot = 1; slot < threads; ++slot) {
+        try {
+            helpers.emplace_back(run, slot, false);
+        } catch (...) {
+            break; // no more threads to be had: the ones running (and the caller) share the rest
+        }
+    }
+    run(0, true);
+    for (std::thread &t : helpers) t.join();
+    reportTo(count);
+}
