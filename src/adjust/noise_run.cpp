@@ -22,7 +22,9 @@ int FilterRows(const LockedPicture24 &pic, const NoiseRunSettings &settings, int
     const int64_t cuts = (count + chunkRows - 1) / chunkRows - 1;
     ScratchBlock ring((size_t)threads * slots * pic.stride);
     ScratchBlock edges((size_t)cuts * 2 * reach * pic.stride);
-    if (!ring.get() || !edges.get()) return threads > 1 ? FilterRows(pic, settings, first, last, cols, progress, 1) : 0;
+    // The work allocator has already been through the shortage policy and told the user: the run changes nothing
+    // (trying again with one thread would edit the picture after "グローバルメモリが足りません").
+    if (!ring.get() || !edges.get()) return 0;
     // Cut k (1 ... cuts) lies before row first + k * chunkRows and keeps the reach rows on either side.
     auto edgeRow = [&](int64_t cut, int64_t y) {
         return edges.get() + (size_t)((cut - 1) * 2 * reach + (y - (first + cut * chunkRows) + reach)) * pic.stride;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "adjust/noise_run.h"
+#include "platform/workers.h"
 #include "filter_reference.h"
 #include "test_host.h"
 #include "test_support.h"
@@ -179,4 +180,18 @@ TEST(NoiseRun, RefusesWhatIsNotA24BitPicture) {
         reinterpret_cast<DibHeader *>(lock.get())->biHeight = 4000; // rows the block does not hold
     }
     EXPECT_EQ(NoiseRun(lying.get(), Smoothing(10), true), 0);
+}
+
+TEST(NoiseRun, NoMemoryForTheSavedRowsChangesNothingAtAnyThreadCount) {
+    // The work allocator has reported the shortage by then; a retry with fewer threads must not edit the picture.
+    for (int threads : {1, 2, 7}) {
+        SetWorkerThreads(threads);
+        DibOwner dib(PhotoLikePicture(300, 40, 4));
+        const auto before = RowsOf(dib.get());
+        BlockFailLargeAllocations(1000, 1); // the first scratch block only
+        EXPECT_EQ(NoiseRun(dib.get(), Smoothing(200), false), 0) << threads;
+        BlockFailLargeAllocations(0, 0);
+        EXPECT_EQ(RowsOf(dib.get()), before) << threads;
+    }
+    SetWorkerThreads(0);
 }
