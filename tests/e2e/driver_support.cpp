@@ -531,6 +531,18 @@ uint64_t WriteBmp8(const std::string &path, int w, int h, const std::function<ui
     return hash;
 }
 
+// The whole file, or nothing when it cannot be read.
+std::vector<unsigned char> ReadBytes(const std::string &path) {
+    std::vector<unsigned char> bytes;
+    FILE *f = std::fopen(path.c_str(), "rb");
+    if (!f) return bytes;
+    unsigned char buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
+    std::fclose(f);
+    return bytes;
+}
+
 // ---- screenshots ----
 
 // The screen's pixels (0xRRGGBB) under a rectangle in screen coordinates, top row first.

@@ -124,3 +124,5 @@ void Screenshot(const App &app, const std::string &name);
 void ScreenshotWindow(HWND window, const std::string &name);
 // The screen's pixels (0xRRGGBB) under a rectangle in screen coordinates, top row first.
 std::vector<uint32_t> CaptureScreen(const RECT &rc);
+// The whole file, or nothing when it cannot be read.
+std::vector<unsigned char> ReadBytes(const std::string &path);

@@ -32,17 +32,6 @@ std::string Unix(std::string s) {
     return out;
 }
 
-std::vector<unsigned char> ReadBytes(const std::string &path) {
-    std::vector<unsigned char> bytes;
-    FILE *f = std::fopen(path.c_str(), "rb");
-    if (!f) return bytes;
-    unsigned char buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
-    std::fclose(f);
-    return bytes;
-}
-
 uint32_t Le(const std::vector<unsigned char> &b, size_t at, int n) {
     uint32_t v = 0;
     for (int i = n - 1; i >= 0; --i) v = v << 8 | (at + i < b.size() ? b[at + i] : 0);

@@ -239,27 +239,9 @@ Pixels ReadScreen(App &app, HWND page, int x, int y, int w, int h) {
     if (w <= 0 || h <= 0) return out;
     POINT at{x, y};
     ClientToScreen(page, &at);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void *bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, at.x, at.y, SRCCOPY);
-    GdiFlush();
     out.w = w;
     out.h = h;
-    out.c.assign(static_cast<uint32_t *>(bits), static_cast<uint32_t *>(bits) + (size_t)w * h);
-    for (uint32_t &c : out.c) c &= 0xFFFFFF;
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    out.c = CaptureScreen(RECT{at.x, at.y, at.x + w, at.y + h});
     return out;
 }
 

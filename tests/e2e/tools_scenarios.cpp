@@ -50,19 +50,8 @@ struct CorePicture {
     CorePicture &operator=(const CorePicture &) = delete;
 };
 
-std::vector<unsigned char> FileBytes(const std::string &path) {
-    std::vector<unsigned char> bytes;
-    FILE *f = std::fopen(path.c_str(), "rb");
-    if (!f) return bytes;
-    unsigned char buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
-    std::fclose(f);
-    return bytes;
-}
-
 PackedDib LoadCore(const std::string &path) {
-    std::vector<unsigned char> bytes = FileBytes(path);
+    std::vector<unsigned char> bytes = ReadBytes(path);
     return OpenBmpMemory(bytes.data(), bytes.size(), nullptr);
 }
 
@@ -584,7 +573,7 @@ std::string AskX(const std::string &verb, const std::string &file) {
     std::fclose(f);
     MoveFileA((base + ".tmp").c_str(), (base + ".req").c_str());
     for (int i = 0; i < 400; ++i) {
-        std::vector<unsigned char> answer = FileBytes(base + ".done");
+        std::vector<unsigned char> answer = ReadBytes(base + ".done");
         if (!answer.empty()) {
             DeleteFileA((base + ".done").c_str());
             std::string text(answer.begin(), answer.end());
@@ -647,7 +636,7 @@ void XClipboard() {
 
     Command(app, IDM_EDIT_COPY);
     CHECK_EQ(AskX("get", "x_out.bmp"), std::string("ok 40 30"));
-    CHECK(FileBytes(Join(XclipDir(), "x_out.bmp.rgb")) == RgbRows(merged.dib));
+    CHECK(ReadBytes(Join(XclipDir(), "x_out.bmp.rgb")) == RgbRows(merged.dib));
     CHECK_EQ(Quit(app), 0);
 }
 
