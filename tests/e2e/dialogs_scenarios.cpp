@@ -152,16 +152,7 @@ void PushAndWait(App &app, HWND dialog, int id) {
 }
 
 // The next message box (not `dialog`, which may linger hidden while its command runs), answered with OK.
-std::string TakeMessage(App &app, HWND dialog) {
-    HWND box = WaitDialog(app, 10000, dialog);
-    if (!box) return "";
-    std::string text;
-    for (char c : DialogMessage(box))
-        if (c != '\r') text += c;
-    PressOk(box);
-    WaitGone(box, 5000);
-    return text;
-}
+std::string TakeMessage(App &app, HWND dialog) { return TakeMessageBox(app, 10000, dialog); }
 
 const ProbeDisplay &QueryDisplay(const App &app) {
     ProbeBlock *block = Probe();

@@ -531,6 +531,17 @@ uint64_t WriteBmp8(const std::string &path, int w, int h, const std::function<ui
     return hash;
 }
 
+std::string TakeMessageBox(const App &app, DWORD timeoutMs, HWND except) {
+    HWND box = WaitDialog(app, timeoutMs, except);
+    if (!box) return "";
+    std::string text;
+    for (char c : DialogMessage(box))
+        if (c != '\r') text += c;
+    PressOk(box);
+    WaitGone(box, 5000);
+    return text;
+}
+
 // The whole file, or nothing when it cannot be read.
 std::vector<unsigned char> ReadBytes(const std::string &path) {
     std::vector<unsigned char> bytes;

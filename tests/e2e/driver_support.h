@@ -74,6 +74,8 @@ int Quit(App &app, DWORD timeoutMs = 10000);
 
 // ---- windows of the program ----
 HWND WaitDialog(const App &app, DWORD timeoutMs, HWND except = nullptr);
+// The next message box other than `except`: its text (line breaks as \n), answered with OK; "" when none came.
+std::string TakeMessageBox(const App &app, DWORD timeoutMs = 10000, HWND except = nullptr);
 std::string WindowText(HWND hwnd);
 std::string DialogMessage(HWND dialog);   // the static texts of a message box, joined
 void PressOk(HWND dialog);

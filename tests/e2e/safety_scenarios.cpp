@@ -25,13 +25,6 @@ std::string Ini(const std::string &config = "WindowRect=20,20,640,480\r\n") {
     return "[CONFIG]\r\n" + config + "[Add-in]\r\nDLL1=E2EPROBE1.DLL\r\n";
 }
 
-std::string Unix(std::string s) {
-    std::string out;
-    for (char c : s)
-        if (c != '\r') out += c;
-    return out;
-}
-
 uint32_t Le(const std::vector<unsigned char> &b, size_t at, int n) {
     uint32_t v = 0;
     for (int i = n - 1; i >= 0; --i) v = v << 8 | (at + i < b.size() ? b[at + i] : 0);
@@ -93,14 +86,7 @@ std::string SaveTo(App &app, int id, const std::string &path) {
 }
 
 // The next message box of the program: its text (line breaks as \n), answered with OK. "" when none came.
-std::string TakeMessage(App &app, DWORD timeoutMs = 10000) {
-    HWND box = WaitDialog(app, timeoutMs);
-    if (!box) return "";
-    std::string text = Unix(DialogMessage(box));
-    PressOk(box);
-    WaitGone(box, 5000);
-    return text;
-}
+std::string TakeMessage(App &app, DWORD timeoutMs = 10000) { return TakeMessageBox(app, timeoutMs); }
 
 // No message box or dialog shows up within a short while.
 bool NoDialog(App &app, DWORD ms = 600) {

@@ -219,13 +219,7 @@ bool IsChecked(HWND page, int id) { return SendMessageA(GetDlgItem(page, id), BM
 
 // The next message box other than the sheet: its text, answered with OK ("" when none came).
 std::string TakeBox(App &app, const SheetWindows &s, DWORD ms = 5000) {
-    HWND box = WaitDialog(app, ms, s.sheet);
-    if (!box) return "";
-    std::string text;
-    for (char c : DialogMessage(box))
-        if (c != '\r') text += c;
-    PressOk(box);
-    WaitGone(box, 5000);
+    std::string text = TakeMessageBox(app, ms, s.sheet);
     Sync(app);
     return text;
 }

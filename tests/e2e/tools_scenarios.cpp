@@ -136,14 +136,7 @@ POINT ViewScreen(const App &app, int x, int y) {
 bool Near(long a, long b, long slack = 1) { return a - b <= slack && b - a <= slack; }
 
 // The next message box: its text, answered with OK ("" when none came).
-std::string TakeMessage(const App &app, DWORD timeoutMs = 10000) {
-    HWND box = WaitDialog(app, timeoutMs);
-    if (!box) return "";
-    std::string text = DialogMessage(box);
-    PressOk(box);
-    WaitGone(box, 5000);
-    return text;
-}
+std::string TakeMessage(const App &app, DWORD timeoutMs = 10000) { return TakeMessageBox(app, timeoutMs); }
 
 bool Saw(int from, const std::string &text) {
     for (const std::string &t : TextsSince(from))
