@@ -6,8 +6,12 @@
 
 #include <cstring>
 
+#include "platform/vector_width.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
+
+#include "adjust/min_variance_lanes.h"
 #endif
 
 const MaskCell kVarianceMasks[9][8] = {
@@ -117,105 +121,39 @@ void InteriorSpan(const unsigned char *const rows[5], unsigned char *out, int x0
 
 
 #if defined(__SSE2__)
-// The interior as one run of bytes, four at a time in single precision: every byte's masks reach 3 and 6 bytes
-// to either side whatever its channel. All values are whole numbers below 2^24 (squares sum to at most 585225,
-// mean x (2 sum - n mean) to at most 255 x 4590), so every sum, product and comparison is exact. The mean
-// sum / n is taken as trunc(sum * (1/n) + 1/64): the product is within 1e-4 of the true quotient, whose
-// fraction is 0 or at least 1/9 from the next whole number.
-enum { kMid3, kUp3, kDown3, kUp2, kDown2, kPairUp, kPairDn, kOne, kMinus1, kCentre, kRuns };
-constexpr size_t kSpan = 240; // bytes per block, a multiple of 4 and 3
+// 128-bit vector operations for the interior steps.
+struct Lanes128 {
+    using F = __m128;
+    static constexpr int kLanes = 4;
+    static F Set(float v) { return _mm_set1_ps(v); }
+    static F Add(F a, F b) { return _mm_add_ps(a, b); }
+    static F Sub(F a, F b) { return _mm_sub_ps(a, b); }
+    static F Mul(F a, F b) { return _mm_mul_ps(a, b); }
+    static F Min(F a, F b) { return _mm_min_ps(a, b); }
+    static F Less(F a, F b) { return _mm_cmplt_ps(a, b); }
+    static F Select(F mask, F a, F b) { return _mm_or_ps(_mm_and_ps(mask, a), _mm_andnot_ps(mask, b)); }
+    static F Trunc(F a) { return _mm_cvtepi32_ps(_mm_cvttps_epi32(a)); }
+    static F Load(const float *p) { return _mm_loadu_ps(p); }
+    static void Store(float *p, F a) { _mm_storeu_ps(p, a); }
+    static F Bytes(const unsigned char *p) {
+        int v;
+        memcpy(&v, p, 4);
+        const __m128i zero = _mm_setzero_si128();
+        return _mm_cvtepi32_ps(_mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(v), zero), zero));
+    }
+    static void StoreBytes(unsigned char *p, F means) {
+        const __m128i m32 = _mm_cvttps_epi32(means);
+        const __m128i m16 = _mm_packs_epi32(m32, m32);
+        const int bytes = _mm_cvtsi128_si32(_mm_packus_epi16(m16, m16));
+        memcpy(p, &bytes, 4);
+    }
+};
 
 void InteriorBytes(const unsigned char *const rows[5], unsigned char *out, int width, size_t j0, size_t j1) {
-    alignas(16) float sums[kRuns][kSpan + 16], squares[kRuns][kSpan + 16];
-    const __m128 inv7 = _mm_set1_ps(1.0f / 7), inv9 = _mm_set1_ps(1.0f / 9), bias = _mm_set1_ps(1.0f / 64);
-    const __m128 n7 = _mm_set1_ps(7), n9 = _mm_set1_ps(9);
-    for (size_t b0 = j0; b0 <= j1; b0 += kSpan) {
-        const size_t b1 = b0 + kSpan - 1 < j1 ? b0 + kSpan - 1 : j1;
-        const size_t base = b0 - 6; // byte of index 0 in the run arrays
-        size_t k = 0, j = base;
-        auto load4 = [](const unsigned char *p) {
-            int v;
-            memcpy(&v, p, 4);
-            const __m128i zero = _mm_setzero_si128();
-            return _mm_cvtepi32_ps(_mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(v), zero), zero));
-        };
-        for (; j + 3 <= b1 + 6; k += 4, j += 4) {
-            const __m128 g0 = load4(rows[0] + j), g1 = load4(rows[1] + j), g2 = load4(rows[2] + j),
-                         g3 = load4(rows[3] + j), g4 = load4(rows[4] + j);
-            const __m128 s0 = _mm_mul_ps(g0, g0), s1 = _mm_mul_ps(g1, g1), s2 = _mm_mul_ps(g2, g2),
-                         s3 = _mm_mul_ps(g3, g3), s4 = _mm_mul_ps(g4, g4);
-            const __m128 g12 = _mm_add_ps(g1, g2), g23 = _mm_add_ps(g2, g3);
-            const __m128 s12 = _mm_add_ps(s1, s2), s23 = _mm_add_ps(s2, s3);
-            _mm_store_ps(&sums[kMid3][k], _mm_add_ps(g12, g3));   _mm_store_ps(&squares[kMid3][k], _mm_add_ps(s12, s3));
-            _mm_store_ps(&sums[kUp3][k], _mm_add_ps(g23, g4));    _mm_store_ps(&squares[kUp3][k], _mm_add_ps(s23, s4));
-            _mm_store_ps(&sums[kDown3][k], _mm_add_ps(g0, g12));  _mm_store_ps(&squares[kDown3][k], _mm_add_ps(s0, s12));
-            _mm_store_ps(&sums[kUp2][k], _mm_add_ps(g3, g4));     _mm_store_ps(&squares[kUp2][k], _mm_add_ps(s3, s4));
-            _mm_store_ps(&sums[kDown2][k], _mm_add_ps(g0, g1));   _mm_store_ps(&squares[kDown2][k], _mm_add_ps(s0, s1));
-            _mm_store_ps(&sums[kPairUp][k], g23);                 _mm_store_ps(&squares[kPairUp][k], s23);
-            _mm_store_ps(&sums[kPairDn][k], g12);                 _mm_store_ps(&squares[kPairDn][k], s12);
-            _mm_store_ps(&sums[kOne][k], g3);                     _mm_store_ps(&squares[kOne][k], s3);
-            _mm_store_ps(&sums[kMinus1][k], g1);                  _mm_store_ps(&squares[kMinus1][k], s1);
-            _mm_store_ps(&sums[kCentre][k], g2);                  _mm_store_ps(&squares[kCentre][k], s2);
-        }
-        for (; j <= b1 + 6; ++k, ++j) {
-            const float g0 = rows[0][j], g1 = rows[1][j], g2 = rows[2][j], g3 = rows[3][j], g4 = rows[4][j];
-            const float s0 = g0 * g0, s1 = g1 * g1, s2 = g2 * g2, s3 = g3 * g3, s4 = g4 * g4;
-            sums[kMid3][k] = g1 + g2 + g3;   squares[kMid3][k] = s1 + s2 + s3;
-            sums[kUp3][k] = g2 + g3 + g4;    squares[kUp3][k] = s2 + s3 + s4;
-            sums[kDown3][k] = g0 + g1 + g2;  squares[kDown3][k] = s0 + s1 + s2;
-            sums[kUp2][k] = g3 + g4;         squares[kUp2][k] = s3 + s4;
-            sums[kDown2][k] = g0 + g1;       squares[kDown2][k] = s0 + s1;
-            sums[kPairUp][k] = g2 + g3;      squares[kPairUp][k] = s2 + s3;
-            sums[kPairDn][k] = g1 + g2;      squares[kPairDn][k] = s1 + s2;
-            sums[kOne][k] = g3;              squares[kOne][k] = s3;
-            sums[kMinus1][k] = g1;           squares[kMinus1][k] = s1;
-            sums[kCentre][k] = g2;           squares[kCentre][k] = s2;
-        }
-        j = b0;
-        for (; j + 4 <= b1 + 1; j += 4) {
-            k = j - base;
-            auto S = [&](int run, int off) { return _mm_loadu_ps(&sums[run][k + off]); };
-            auto Q = [&](int run, int off) { return _mm_loadu_ps(&squares[run][k + off]); };
-            const __m128 c = S(kCentre, 0), cc = Q(kCentre, 0);
-            __m128 bestSpread = _mm_setzero_ps(), bestMean = _mm_setzero_ps();
-            auto mask = [&](__m128 sum, __m128 sq, __m128 n, __m128 inv, bool first) {
-                const __m128 mean = _mm_cvtepi32_ps(_mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(sum, inv), bias)));
-                const __m128 t = _mm_sub_ps(_mm_add_ps(sum, sum), _mm_mul_ps(n, mean));
-                const __m128 spread = _mm_sub_ps(sq, _mm_mul_ps(mean, t));
-                if (first) {
-                    bestSpread = spread;
-                    bestMean = mean;
-                    return;
-                }
-                const __m128 better = _mm_cmplt_ps(spread, bestSpread); // ties keep the earlier mask
-                bestSpread = _mm_min_ps(spread, bestSpread);
-                bestMean = _mm_or_ps(_mm_and_ps(better, mean), _mm_andnot_ps(better, bestMean));
-            };
-            mask(_mm_add_ps(_mm_add_ps(S(kMid3, -6), S(kMid3, -3)), c),
-                 _mm_add_ps(_mm_add_ps(Q(kMid3, -6), Q(kMid3, -3)), cc), n7, inv7, true);
-            mask(_mm_add_ps(_mm_add_ps(S(kOne, -6), S(kUp3, -3)), S(kUp3, 0)),
-                 _mm_add_ps(_mm_add_ps(Q(kOne, -6), Q(kUp3, -3)), Q(kUp3, 0)), n7, inv7, false);
-            mask(_mm_add_ps(_mm_add_ps(_mm_add_ps(S(kUp2, -3), S(kUp2, 0)), S(kUp2, 3)), c),
-                 _mm_add_ps(_mm_add_ps(_mm_add_ps(Q(kUp2, -3), Q(kUp2, 0)), Q(kUp2, 3)), cc), n7, inv7, false);
-            mask(_mm_add_ps(_mm_add_ps(S(kPairUp, 0), S(kUp3, 3)), S(kPairUp, 6)),
-                 _mm_add_ps(_mm_add_ps(Q(kPairUp, 0), Q(kUp3, 3)), Q(kPairUp, 6)), n7, inv7, false);
-            mask(_mm_add_ps(_mm_add_ps(S(kMid3, 3), S(kMid3, 6)), c),
-                 _mm_add_ps(_mm_add_ps(Q(kMid3, 3), Q(kMid3, 6)), cc), n7, inv7, false);
-            mask(_mm_add_ps(_mm_add_ps(S(kDown3, 0), S(kDown3, 3)), S(kMinus1, 6)),
-                 _mm_add_ps(_mm_add_ps(Q(kDown3, 0), Q(kDown3, 3)), Q(kMinus1, 6)), n7, inv7, false);
-            mask(_mm_add_ps(_mm_add_ps(_mm_add_ps(S(kDown2, -3), S(kDown2, 0)), S(kDown2, 3)), c),
-                 _mm_add_ps(_mm_add_ps(_mm_add_ps(Q(kDown2, -3), Q(kDown2, 0)), Q(kDown2, 3)), cc), n7, inv7, false);
-            mask(_mm_add_ps(_mm_add_ps(S(kPairDn, -6), S(kDown3, -3)), S(kPairDn, 0)),
-                 _mm_add_ps(_mm_add_ps(Q(kPairDn, -6), Q(kDown3, -3)), Q(kPairDn, 0)), n7, inv7, false);
-            mask(_mm_add_ps(_mm_add_ps(S(kMid3, -3), S(kMid3, 0)), S(kMid3, 3)),
-                 _mm_add_ps(_mm_add_ps(Q(kMid3, -3), Q(kMid3, 0)), Q(kMid3, 3)), n9, inv9, false);
-            const __m128i m32 = _mm_cvttps_epi32(bestMean);
-            const __m128i m16 = _mm_packs_epi32(m32, m32);
-            const int bytes = _mm_cvtsi128_si32(_mm_packus_epi16(m16, m16));
-            memcpy(out + j, &bytes, 4);
-        }
-        for (; j <= b1; ++j) out[j] = (unsigned char)BorderPixel(rows, width, (int)(j / 3), (int)(j % 3));
-    }
+    size_t j = j0;
+    if (WideVectors()) j = MinVarianceInteriorWide(rows, out, j0, j1);
+    if (j <= j1) j = min_variance_lanes::InteriorLanes<Lanes128>(rows, out, j, j1);
+    for (; j <= j1; ++j) out[j] = (unsigned char)BorderPixel(rows, width, (int)(j / 3), (int)(j % 3));
 }
 #endif
 

@@ -1,5 +1,6 @@
-// Every row-parallel kernel gives the same bytes with 1, 2 and 7 worker threads, on pictures whose rows do not
-// split evenly; and the loop helper itself visits each row once and reports progress in row order.
+// Every row-parallel kernel gives the same bytes with 1, 2 and 7 worker threads and with or without the 256-bit
+// vector paths, on pictures whose rows do not split evenly; and the loop helper itself visits each row once and
+// reports progress in row order.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -19,6 +20,7 @@
 #include "formats/bmp_expand.h"
 #include "image/colour_stats.h"
 #include "image/range_palette.h"
+#include "platform/vector_width.h"
 #include "platform/workers.h"
 #include "test_support.h"
 #include "transform/resize.h"
@@ -36,9 +38,12 @@ void SetEnvironment(const char *name, const char *value) {
 #endif
 }
 
-// Puts the default thread count back whatever a test set.
+// Puts the default thread count and vector paths back whatever a test set.
 struct ThreadCountGuard {
-    ~ThreadCountGuard() { SetWorkerThreads(0); }
+    ~ThreadCountGuard() {
+        SetWorkerThreads(0);
+        SetWideVectors(true);
+    }
 };
 
 // An in-place kernel applied to a copy, or a kernel returning a new picture; the bytes of the result.
@@ -157,6 +162,10 @@ TEST(Threads, EveryKernelGivesTheSameBytesForOneTwoAndSevenThreads) {
                 EXPECT_TRUE(k.second(src.get()) == one)
                     << k.first << " on " << size[0] << "x" << size[1] << " with " << threads << " threads";
             }
+            SetWorkerThreads(1);
+            SetWideVectors(false);
+            EXPECT_TRUE(k.second(src.get()) == one) << k.first << " on " << size[0] << "x" << size[1] << " in 128 bits";
+            SetWideVectors(true);
         }
     }
 }
