@@ -19,7 +19,7 @@ int RunMinVariance(PackedDib dib, ChannelSwitches sw = ChannelSwitches()) {
 } // namespace
 
 TEST(MinVariance, MatchesThePerMaskRuleOnRandomPictures) {
-    const int sizes[][2] = {{1, 1}, {1, 6}, {7, 1}, {2, 3}, {4, 4}, {5, 5}, {6, 9}, {31, 14}};
+    const int sizes[][2] = {{1, 1}, {1, 6}, {7, 1}, {2, 3}, {4, 4}, {5, 5}, {6, 9}, {31, 14}, {97, 6}}; // 97: past a block
     const bool all[3] = {true, true, true};
     for (const auto &sz : sizes)
         for (int levels : {2, 5, 256}) { // few levels make equal spreads common

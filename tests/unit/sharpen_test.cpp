@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "adjust/sharpen.h"
+#include "filter_reference.h"
 #include "test_host.h"
 #include "test_support.h"
 
@@ -28,6 +29,30 @@ TEST(Sharpen, StepEdgeOvershootsByTheFullOrHalfDifference) {
     EXPECT_EQ(s[1][0], Grey(50)); // away from the step nothing moves
     RecordPicture("adjust_sharpen_step_strong", strong.get());
     RecordPicture("adjust_sharpen_step_soft", soft.get());
+}
+
+TEST(Sharpen, MatchesSmoothingThenCombiningOnRandomPictures) {
+    // Widths around the eight-byte groups of the inside and the pixels left over at either end.
+    const bool all[3] = {true, true, true};
+    for (int w : {1, 2, 3, 4, 5, 6, 9, 17, 40})
+        for (int levels : {2, 256}) {
+            auto grid = reference::RandomGrid(w, 4, (uint32_t)(w * 7 + levels), levels);
+            const auto smooth = reference::Noise(grid, 255, false, all);
+            DibOwner dib(PictureFromRows(grid));
+            for (int divisor : {1, 2}) {
+                DibOwner out(Sharpen(dib.get(), divisor == 1, false));
+                ASSERT_TRUE(out);
+                auto want = grid;
+                for (size_t y = 0; y < grid.size(); ++y)
+                    for (int x = 0; x < w; ++x)
+                        for (int ch = 0; ch < 3; ++ch) {
+                            const int v = reference::Level(grid, x, (int)y, ch);
+                            const int q = v + (v - reference::Level(smooth, x, (int)y, ch)) / divisor;
+                            want[y][x] = reference::Put(want[y][x], ch, q < 0 ? 0 : q > 255 ? 255 : q);
+                        }
+                ASSERT_EQ(RowsOf(out.get()), want) << w << " wide, levels " << levels << ", divisor " << divisor;
+            }
+        }
 }
 
 TEST(Sharpen, ClampsAndLeavesUniformPicturesAlone) {
