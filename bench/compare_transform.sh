@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Times orbentool's rotate, resize and stipple against ImageMagick on one 4000 x 3000 photo-like picture, in the
 # same run: ours and ImageMagick each with one thread and at their defaults (best of the runs), and prints our
-# time / ImageMagick's (below 1: we are faster). Needs $ORBENTOOL and $BENCH_DIR (bench/compare.sh sets them),
-# hyperfine and convert.
+# time / ImageMagick's (below 1: we are faster). With $ORBENTOOL_BEFORE (an older build) its default-thread time
+# is taken in the same run too, and after / before is printed. Needs $ORBENTOOL and $BENCH_DIR (bench/compare.sh
+# sets them), hyperfine and convert.
 set -euo pipefail
 : "${ORBENTOOL:?}" "${BENCH_DIR:?}"
 D=$BENCH_DIR/transform
@@ -53,16 +54,24 @@ jobs=(
 
 # Ours with one thread and with the default (one per core), beside ImageMagick with one thread and its default.
 # Ratios are our time / ImageMagick's (below 1: we are faster).
-printf '%-18s %9s %9s %10s %10s %9s %9s\n' job "ours 1" "ours dflt" "magick 1" "magick dflt" "1 / 1" "dflt/dflt"
+BEFORE=${ORBENTOOL_BEFORE:-}
+printf '%-18s %9s %9s %10s %10s %9s %9s' job "ours 1" "ours dflt" "magick 1" "magick dflt" "1 / 1" "dflt/dflt"
+[ -n "$BEFORE" ] && printf ' %10s %9s' "before dflt" "now/before"
+printf '\n'
 for j in "${jobs[@]}"; do
   IFS='|' read -r name ours theirs <<<"$j"
   ours1=${ours/ -q / --threads 1 -q }
-  hyperfine -N -r "$RUNS" --export-json "$D/h.json" \
-    "$ours1" "$ours" "env MAGICK_THREAD_LIMIT=1 $theirs" "$theirs" >/dev/null 2>&1
+  commands=("$ours1" "$ours" "env MAGICK_THREAD_LIMIT=1 $theirs" "$theirs")
+  [ -n "$BEFORE" ] && commands+=("${ours/$ORBENTOOL/$BEFORE}")
+  hyperfine -N -r "$RUNS" --export-json "$D/h.json" "${commands[@]}" >/dev/null 2>&1
   python3 - "$D/h.json" "$name" <<'PY'
 import json, sys
 r = json.load(open(sys.argv[1]))["results"]
-o1, od, m1, md = (min(x["times"]) for x in r)
-print("%-18s %8.3fs %8.3fs %9.3fs %9.3fs %9.2f %9.2f" % (sys.argv[2], o1, od, m1, md, o1 / m1, od / md))
+t = [min(x["times"]) for x in r]
+o1, od, m1, md = t[:4]
+line = "%-18s %8.3fs %8.3fs %9.3fs %9.3fs %9.2f %9.2f" % (sys.argv[2], o1, od, m1, md, o1 / m1, od / md)
+if len(t) > 4:
+    line += " %9.3fs %9.2f" % (t[4], od / t[4])
+print(line)
 PY
 done

@@ -1,7 +1,9 @@
-// ToFullColour: expands palette pictures through their colour table, row by row.
+// ToFullColour: expands palette pictures through their colour table, rows split over the worker threads.
 #include "image/full_colour.h"
 
 #include <cstring>
+
+#include "platform/workers.h"
 
 PackedDib ToFullColour(PackedDib source, int depth) {
     if (depth != 24 || !source) return nullptr;
@@ -43,12 +45,12 @@ PackedDib ToFullColour(PackedDib source, int depth) {
     const unsigned char *srcPixels = src.get() + sh->biSize + 4 * (size_t)table;
     unsigned char *dstPixels = dst.get() + kDibHeaderSize;
     const size_t dstStride = Stride24(width);
-    for (int row = 0; row < height; ++row) {
+    ForEachRow(height, [&](int64_t row) {
         const unsigned char *s = srcPixels + srcStride * row;
-        unsigned char *d = dstPixels + dstStride * row;
+        unsigned char *d = dstPixels + dstStride * (size_t)row;
         if (bits == 24) {
             memcpy(d, s, 3 * (size_t)width);
-            continue;
+            return;
         }
         for (int x = 0; x < width; ++x, d += 3) {
             unsigned index;
@@ -59,6 +61,6 @@ PackedDib ToFullColour(PackedDib source, int depth) {
             d[1] = lut[index][1];
             d[2] = lut[index][2];
         }
-    }
+    });
     return result;
 }

@@ -19,6 +19,7 @@
 #include "adjust/tone.h"
 #include "formats/bmp_expand.h"
 #include "image/colour_stats.h"
+#include "image/full_colour.h"
 #include "image/range_palette.h"
 #include "platform/vector_width.h"
 #include "platform/workers.h"
@@ -108,7 +109,16 @@ std::vector<unsigned char> Expanded(PackedDib dib, int bits) {
     for (int row = 0; row < h.biHeight; ++row)
         memcpy(&raw[kDibHeaderSize + table + stride * (size_t)row], &bytes[kDibHeaderSize + Stride24(h.biWidth) * row],
                stride);
-    DibOwner out(bits == 16 ? DecodeBitFields(raw.data(), raw.size()) : DecodeTwoBit(raw.data(), raw.size()));
+    PackedDib expanded = nullptr;
+    if (bits == 16) expanded = DecodeBitFields(raw.data(), raw.size());
+    else if (bits == 2) expanded = DecodeTwoBit(raw.data(), raw.size());
+    else {
+        DibOwner block(BlockAlloc(raw.size()));
+        BlockLockGuard lock(block.get());
+        memcpy(lock.get(), raw.data(), raw.size());
+        expanded = ToFullColour(block.get(), 24);
+    }
+    DibOwner out(expanded);
     EXPECT_TRUE(out);
     return out ? BytesOf(out.get()) : std::vector<unsigned char>();
 }
@@ -147,6 +157,9 @@ TEST(Threads, EveryKernelGivesTheSameBytesForOneTwoAndSevenThreads) {
         {"colour stats", StatsBytes},
         {"bit fields", [](PackedDib d) { return Expanded(d, 16); }},
         {"two-bit", [](PackedDib d) { return Expanded(d, 2); }},
+        {"palette 1", [](PackedDib d) { return Expanded(d, 1); }},
+        {"palette 4", [](PackedDib d) { return Expanded(d, 4); }},
+        {"palette 8", [](PackedDib d) { return Expanded(d, 8); }},
     };
     // Tall enough that 7 threads get several chunks each; also pictures thinner than the filters' reach.
     const int sizes[][2] = {{61, 47}, {3, 2}, {1, 9}, {130, 151}};
