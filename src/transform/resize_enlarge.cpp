@@ -2,6 +2,7 @@
 // column where the neighbour estimate points that way and the local difference stays within the threshold.
 #include <cstring>
 
+#include "platform/vector_width.h"
 #include "platform/workers.h"
 #include "transform/resize.h"
 #include "transform/resize_passes.h"
@@ -9,6 +10,8 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+
+#include "transform/resize_lanes.h"
 #endif
 
 namespace {
@@ -61,6 +64,32 @@ inline __m128i Select(__m128i mask, __m128i yes, __m128i no) {
 inline __m128i Div3(__m128i x) { return _mm_mulhi_epu16(x, _mm_set1_epi16(21846)); }
 #endif
 
+#if defined(__SSE2__)
+// 128-bit byte-lane operations for the smoothing steps.
+struct Lanes128 {
+    using B = __m128i;
+    static constexpr int kLanes = 16;
+    static B Load(const unsigned char *p) { return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p)); }
+    static void Store(unsigned char *p, B a) { _mm_storeu_si128(reinterpret_cast<__m128i *>(p), a); }
+    static B Set8(int v) { return _mm_set1_epi8((char)v); }
+    static B Zero() { return _mm_setzero_si128(); }
+    static B And(B a, B b) { return _mm_and_si128(a, b); }
+    static B AndNot(B a, B b) { return _mm_andnot_si128(a, b); }
+    static B Or(B a, B b) { return _mm_or_si128(a, b); }
+    static B Xor(B a, B b) { return _mm_xor_si128(a, b); }
+    static B Avg(B a, B b) { return _mm_avg_epu8(a, b); }
+    static B Sub8(B a, B b) { return _mm_sub_epi8(a, b); }
+    static B SubSat(B a, B b) { return _mm_subs_epu8(a, b); }
+    static B Max(B a, B b) { return _mm_max_epu8(a, b); }
+    static B Equal8(B a, B b) { return _mm_cmpeq_epi8(a, b); }
+    static B Low16(B a) { return _mm_unpacklo_epi8(a, _mm_setzero_si128()); }
+    static B High16(B a) { return _mm_unpackhi_epi8(a, _mm_setzero_si128()); }
+    static B Add16(B a, B b) { return _mm_add_epi16(a, b); }
+    static B Third16(B a) { return _mm_mulhi_epu16(a, _mm_set1_epi16(21846)); }
+    static B Pack16(B low, B high) { return _mm_packus_epi16(low, high); }
+};
+#endif
+
 // SmoothByte for bytes k0 .. k1-1 of a row whose bytes are all interior, sixteen or eight at a time where the
 // processor allows; the lanes compute exactly what SmoothByte does.
 void SmoothInteriorBytes(const unsigned char *row, ptrdiff_t stride, size_t k0, size_t k1, int threshold, bool rows,
@@ -69,52 +98,10 @@ void SmoothInteriorBytes(const unsigned char *row, ptrdiff_t stride, size_t k0, 
 #if defined(__SSE2__)
     const int t = threshold < -1 ? -1 : threshold > 255 ? 255 : threshold;
     const __m128i tv = _mm_set1_epi16((short)t);
-    // Sixteen bytes at a time in byte lanes; only the thirds need 16-bit sums.
+    // Sixteen (or, on the 256-bit path, thirty-two) bytes at a time in byte lanes.
     if (t >= 0) {
-        const __m128i t8 = _mm_set1_epi8((char)t), zero = _mm_setzero_si128(), one = _mm_set1_epi8(1);
-        auto load = [](const unsigned char *q) { return _mm_loadu_si128(reinterpret_cast<const __m128i *>(q)); };
-        auto half = [one](__m128i a, __m128i b) { // (a + b) >> 1: the rounded-up average less the lost bit
-            return _mm_sub_epi8(_mm_avg_epu8(a, b), _mm_and_si128(_mm_xor_si128(a, b), one));
-        };
-        auto third = [zero](__m128i a, __m128i b, __m128i c) {
-            const __m128i lo = _mm_add_epi16(_mm_add_epi16(_mm_unpacklo_epi8(a, zero), _mm_unpacklo_epi8(b, zero)),
-                                             _mm_unpacklo_epi8(c, zero));
-            const __m128i hi = _mm_add_epi16(_mm_add_epi16(_mm_unpackhi_epi8(a, zero), _mm_unpackhi_epi8(b, zero)),
-                                             _mm_unpackhi_epi8(c, zero));
-            return _mm_packus_epi16(Div3(lo), Div3(hi));
-        };
-        for (; k + 16 <= k1; k += 16) {
-            const unsigned char *p = row + k;
-            const __m128i c = load(p), l = load(p - 3), r = load(p + 3), u = load(p - stride), d = load(p + stride);
-            const __m128i ul = load(p - stride - 3), ur = load(p - stride + 3);
-            const __m128i dl = load(p + stride - 3), dr = load(p + stride + 3);
-            const __m128i e[8] = {half(u, l), third(ul, l, dl), half(d, l), third(ul, u, ur),
-                                  third(dl, d, dr), half(u, r), third(ur, r, dr), half(d, r)};
-            // Scan order 0, 3, 6, 1, 7, 2, 5, 8 (4, the byte itself, never wins); a strictly larger difference
-            // takes over. The winner is kept as its place in that order.
-            __m128i best = zero, place = _mm_set1_epi8(8);
-            for (int i = 0; i < 8; ++i) {
-                const __m128i diff = _mm_or_si128(_mm_subs_epu8(c, e[i]), _mm_subs_epu8(e[i], c));
-                const __m128i notMore = _mm_cmpeq_epi8(_mm_subs_epu8(diff, best), zero);
-                best = _mm_max_epu8(best, diff);
-                place = _mm_or_si128(_mm_and_si128(notMore, place), _mm_andnot_si128(notMore, _mm_set1_epi8((char)i)));
-            }
-            const __m128i within = _mm_cmpeq_epi8(_mm_subs_epu8(best, t8), zero);
-            auto is = [&](int i) { return _mm_and_si128(within, _mm_cmpeq_epi8(place, _mm_set1_epi8((char)i))); };
-            auto pick = [](__m128i mask, __m128i yes, __m128i no) {
-                return _mm_or_si128(_mm_and_si128(mask, yes), _mm_andnot_si128(mask, no));
-            };
-            __m128i h = c;
-            if (rows) {
-                h = pick(is(2), e[2], h); // direction 6
-                h = pick(is(4), d, h);    // direction 7
-            } else {
-                h = pick(is(5), e[5], h); // direction 2
-                h = pick(is(6), r, h);    // direction 5
-            }
-            h = pick(is(7), e[7], h); // direction 8
-            _mm_storeu_si128(reinterpret_cast<__m128i *>(out + k), half(c, h));
-        }
+        if (WideVectors()) k = SmoothBytesWide(row, stride, k, k1, t, rows, out);
+        k = resize_lanes::SmoothBytes<Lanes128>(row, stride, k, k1, t, rows, out);
     }
     for (; k + 8 <= k1; k += 8) {
         const unsigned char *p = row + k;
@@ -221,14 +208,56 @@ void EnlargeWidth(const PictureView24 &src, const PictureView24 &dst, int thresh
             while (rest >= W2) rest -= W2, ++x;
         }
     }
+    // For the rows whose repeated columns all come from the row kernel (where not near the picture's sides): per
+    // result column, the byte offset of its source pixel, marked when it is a repeated one (taken smoothed), or -1
+    // for a repeated column near a side, which needs the full estimate.
+    constexpr int32_t kSmoothed = 1 << 30;
+    Scratch<int32_t> plan(haveSmoothed && columnOf && W > 4 ? (size_t)W2 : 0);
+    if (plan) {
+        int64_t previous = -1;
+        for (int32_t p = 0; p < W2; ++p) {
+            const int32_t x = columnOf[(size_t)p];
+            const bool repeated = x != 0 && previous == x;
+            previous = x;
+            plan[(size_t)p] = !repeated ? 3 * x : x >= 2 && x <= W - 3 ? (3 * x) | kSmoothed : -1;
+        }
+    }
+    // One channel of a repeated pixel by the full estimate (near the picture's sides, or without the row kernel).
+    auto estimate = [&](const unsigned char *v, int64_t x, int32_t i, unsigned char *out) {
+        for (int ch = 0; ch < 3; ++ch) {
+            const NeighbourEstimateResult e = NeighbourEstimate(src.pixels, src.stride, W, H2, (int)x, i, ch);
+            int g = v[ch];
+            if (e.difference <= threshold) {
+                if (e.direction == 2) g = (v[ch - stride] + v[ch + 3]) >> 1;
+                else if (e.direction == 5) g = v[ch + 3];
+                else if (e.direction == 8) g = (v[ch + stride] + v[ch + 3]) >> 1;
+            }
+            out[ch] = (unsigned char)((v[ch] + g) / 2);
+        }
+    };
     auto row = [&](int32_t i, unsigned char *smooth) {
         const unsigned char *in = src.Row(i);
         unsigned char *out = dst.Row(i);
         const bool edgeRow = i == 0 || i == H2 - 1;
         const bool interiorRow = haveSmoothed && i >= 2 && i <= H2 - 3 && W > 4;
         if (interiorRow) SmoothInteriorBytes(in, stride, 6, 3 * (size_t)(W - 2), threshold, false, smooth);
-        int64_t previous = -1;
-        for (int32_t p = 0; p < W2; ++p, out += 3) {
+        int32_t p = 0;
+        if (interiorRow && plan) {
+            // Four bytes per pixel, the fourth overwritten by the next pixel; the last pixel of the row is left to
+            // the loop below, so nothing past the row is written. Reads may reach one byte past a source pixel:
+            // the row after this one exists.
+            for (; p + 1 < W2; ++p, out += 3) {
+                const int32_t c = plan[(size_t)p];
+                if (c < 0) {
+                    const int32_t x = columnOf[(size_t)p];
+                    estimate(in + 3 * (size_t)x, x, i, out);
+                    continue;
+                }
+                memcpy(out, ((c & kSmoothed) ? smooth : in) + (c & ~kSmoothed), 4);
+            }
+        }
+        int64_t previous = p > 0 ? columnOf[(size_t)p - 1] : -1;
+        for (; p < W2; ++p, out += 3) {
             const int64_t x = columnOf ? columnOf[(size_t)p] : (int64_t)p * W / W2;
             const unsigned char *v = in + 3 * (size_t)x;
             const bool repeated = !edgeRow && x != 0 && x != W && previous == x;
@@ -246,16 +275,7 @@ void EnlargeWidth(const PictureView24 &src, const PictureView24 &dst, int thresh
                 out[2] = m[2];
                 continue;
             }
-            for (int ch = 0; ch < 3; ++ch) {
-                const NeighbourEstimateResult e = NeighbourEstimate(src.pixels, src.stride, W, H2, (int)x, i, ch);
-                int g = v[ch];
-                if (e.difference <= threshold) {
-                    if (e.direction == 2) g = (v[ch - stride] + v[ch + 3]) >> 1;
-                    else if (e.direction == 5) g = v[ch + 3];
-                    else if (e.direction == 8) g = (v[ch + stride] + v[ch + 3]) >> 1;
-                }
-                out[ch] = (unsigned char)((v[ch] + g) / 2);
-            }
+            estimate(v, x, i, out);
         }
     };
     ForEachRowChunk(
