@@ -2,14 +2,14 @@
 # Times orbentool's rotate, resize and stipple against ImageMagick on one 4000 x 3000 photo-like picture, in the
 # same run: ours and ImageMagick each with one thread and at their defaults (best of the runs), and prints our
 # time / ImageMagick's (below 1: we are faster). With $ORBENTOOL_BEFORE (an older build) its default-thread time
-# is taken in the same run too, and after / before is printed. Needs $ORBENTOOL and $BENCH_DIR (bench/compare.sh
+# is taken in the same run too, and after / before is printed; $ONLY (a regular expression) picks jobs by name. Needs $ORBENTOOL and $BENCH_DIR (bench/compare.sh
 # sets them), hyperfine and convert.
 set -euo pipefail
 : "${ORBENTOOL:?}" "${BENCH_DIR:?}"
 D=$BENCH_DIR/transform
 mkdir -p "$D"
 IN=$D/photo.bmp
-RUNS=${RUNS:-2}
+RUNS=${RUNS:-3}
 
 # The system policy caps ImageMagick at 256 MiB of memory, which sends a 200 % resize to a disk cache and costs
 # minutes; give it room so it is measured working in memory as we do.
@@ -60,10 +60,11 @@ printf '%-18s %9s %9s %10s %10s %9s %9s' job "ours 1" "ours dflt" "magick 1" "ma
 printf '\n'
 for j in "${jobs[@]}"; do
   IFS='|' read -r name ours theirs <<<"$j"
+  [[ -n "${ONLY:-}" && ! "$name" =~ $ONLY ]] && continue
   ours1=${ours/ -q / --threads 1 -q }
   commands=("$ours1" "$ours" "env MAGICK_THREAD_LIMIT=1 $theirs" "$theirs")
   [ -n "$BEFORE" ] && commands+=("${ours/$ORBENTOOL/$BEFORE}")
-  hyperfine -N -r "$RUNS" --export-json "$D/h.json" "${commands[@]}" >/dev/null 2>&1
+  hyperfine -N -w 1 -r "$RUNS" --export-json "$D/h.json" "${commands[@]}" >/dev/null 2>&1
   python3 - "$D/h.json" "$name" <<'PY'
 import json, sys
 r = json.load(open(sys.argv[1]))["results"]
