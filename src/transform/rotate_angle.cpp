@@ -64,7 +64,7 @@ constexpr double kDu[kSamples] = {0, 0.3, -0.3, 0, 0};
 constexpr double kDv[kSamples] = {0, 0, 0, -0.3, 0.3};
 
 // The source positions of one result row's samples: (u*c + v*s, v*c - u*s) from the source's centre, with u
-// and v the sample's offsets from the result's centre. u0 + 0.0 is u0 and u0 - 0.3 is u0 + -0.3 in double, so
+// and v the sample's offsets from the result's centre. In double, w + 0.0 is w and w - 0.3 is w + -0.3, so
 // every sample rounds as the per-pixel form written out sample by sample does.
 struct RowGeometry {
     double c, s;
@@ -159,7 +159,7 @@ inline __m128i SnapTrunc4(__m128d fx, __m128d fy) {
     const __m128i tx = _mm_cvttpd_epi32(fx), ty = _mm_cvttpd_epi32(fy);
     const __m128d rx = _mm_sub_pd(fx, _mm_cvtepi32_pd(tx)), ry = _mm_sub_pd(fy, _mm_cvtepi32_pd(ty));
     const __m128d up = _mm_set1_pd(1.0 - kSnap), down = _mm_set1_pd(-(1.0 - kSnap));
-    // The 64-bit comparison masks, two 32-bit lanes each, taken once each: -1 where the test holds.
+    // One 32-bit half of each 64-bit comparison mask: -1 where the test holds.
     const __m128i ups = _mm_castps_si128(_mm_shuffle_ps(_mm_castpd_ps(_mm_cmpgt_pd(rx, up)),
                                                         _mm_castpd_ps(_mm_cmpgt_pd(ry, up)), _MM_SHUFFLE(2, 0, 2, 0)));
     const __m128i downs = _mm_castps_si128(_mm_shuffle_ps(
@@ -175,17 +175,19 @@ inline __m128i PixelAfter(const unsigned char *p) {
     return _mm_cvtsi32_si128(v);
 }
 
-// Source pixel pointers of the two pixels' sample k from its snapped positions {sx0, sx1, sy0, sy1}.
+// The source pixels under one sample of two result pixels, from u*c and u*s for its two u and the row's v*s
+// and v*c.
 struct PixelPair {
     const unsigned char *p0, *p1;
 };
-inline PixelPair Pointers(const SourceSampler &src, __m128i q) {
-    alignas(16) int32_t v[4];
-    _mm_store_si128(reinterpret_cast<__m128i *>(v), q);
-    return {src.centre + src.negStride * v[2] + 3 * (int64_t)v[0], src.centre + src.negStride * v[3] + 3 * (int64_t)v[1]};
+inline PixelPair Pointers(const SourceSampler &src, __m128d uc, __m128d us, __m128d vs, __m128d vc) {
+    alignas(16) int32_t v[4]; // sx0, sx1, sy0, sy1
+    _mm_store_si128(reinterpret_cast<__m128i *>(v), SnapTrunc4(_mm_add_pd(uc, vs), _mm_sub_pd(vc, us)));
+    return {src.centre + src.negStride * v[2] + 3 * (int64_t)v[0],
+            src.centre + src.negStride * v[3] + 3 * (int64_t)v[1]};
 }
 
-// Writes the two pixels {0, b, g, r, 0, b, g, r} of bgr as six bytes, or eight when the two bytes after them
+// Writes the two pixels {any, b, g, r, any, b, g, r} of bgr as six bytes, or eight when the two bytes after them
 // are written later anyway.
 inline void StorePair(__m128i bgr, unsigned char *d, bool spill) {
     const __m128i first = _mm_and_si128(_mm_srli_epi64(bgr, 8), _mm_set_epi32(0, 0, 0, 0xFFFFFF));
@@ -200,9 +202,10 @@ inline void StorePair(__m128i bgr, unsigned char *d, bool spill) {
     }
 }
 
-// Pixels x, x + 2, ... below end of a row where every sample of every pixel lands inside the source, two at a
-// time: the positions in vector form with the same operations as RowGeometry, the five sums divided by 5 as
-// (sum * 13108) >> 16. Returns the first pixel not done (end, or end - 1 for an odd count).
+// Pixels x, x + 2, ... below end of a row where every sample of every pixel lands inside the source (so its
+// coordinates stay below 2^31), two at a time: the positions in vector form with the same operations as
+// RowGeometry, the five sums divided by 5 as (sum * 13108) >> 16. Returns the first pixel not done (end, or
+// end - 1 for an odd count).
 int64_t InteriorPairs(const RowGeometry &row, const SourceSampler &src, int64_t x, int64_t end, unsigned char *d) {
     const __m128d c = _mm_set1_pd(row.c), s = _mm_set1_pd(row.s), two = _mm_set1_pd(2.0);
     __m128d u0 = _mm_set_pd((double)(x + 1 - row.halfW2), (double)(x - row.halfW2)); // exact: whole numbers
@@ -210,7 +213,7 @@ int64_t InteriorPairs(const RowGeometry &row, const SourceSampler &src, int64_t 
     if (row.samples == 1) {
         const __m128d vs = _mm_set1_pd(row.vs[0]), vc = _mm_set1_pd(row.vc[0]);
         for (; x + 2 <= end; x += 2, d += 6, u0 = _mm_add_pd(u0, two)) {
-            const PixelPair p = Pointers(src, SnapTrunc4(_mm_add_pd(_mm_mul_pd(u0, c), vs), _mm_sub_pd(vc, _mm_mul_pd(u0, s))));
+            const PixelPair p = Pointers(src, _mm_mul_pd(u0, c), _mm_mul_pd(u0, s), vs, vc);
             StorePair(_mm_unpacklo_epi32(PixelAfter(p.p0), PixelAfter(p.p1)), d, x + 2 < end);
         }
         return x;
@@ -222,11 +225,11 @@ int64_t InteriorPairs(const RowGeometry &row, const SourceSampler &src, int64_t 
     for (; x + 2 <= end; x += 2, d += 6, u0 = _mm_add_pd(u0, two)) {
         const __m128d u0c = _mm_mul_pd(u0, c), u0s = _mm_mul_pd(u0, s);
         const __m128d ur = _mm_add_pd(u0, right), ul = _mm_add_pd(u0, left);
-        const PixelPair p0 = Pointers(src, SnapTrunc4(_mm_add_pd(u0c, vs[0]), _mm_sub_pd(vc[0], u0s)));
-        const PixelPair p1 = Pointers(src, SnapTrunc4(_mm_add_pd(_mm_mul_pd(ur, c), vs[1]), _mm_sub_pd(vc[1], _mm_mul_pd(ur, s))));
-        const PixelPair p2 = Pointers(src, SnapTrunc4(_mm_add_pd(_mm_mul_pd(ul, c), vs[2]), _mm_sub_pd(vc[2], _mm_mul_pd(ul, s))));
-        const PixelPair p3 = Pointers(src, SnapTrunc4(_mm_add_pd(u0c, vs[3]), _mm_sub_pd(vc[3], u0s)));
-        const PixelPair p4 = Pointers(src, SnapTrunc4(_mm_add_pd(u0c, vs[4]), _mm_sub_pd(vc[4], u0s)));
+        const PixelPair p0 = Pointers(src, u0c, u0s, vs[0], vc[0]);
+        const PixelPair p1 = Pointers(src, _mm_mul_pd(ur, c), _mm_mul_pd(ur, s), vs[1], vc[1]);
+        const PixelPair p2 = Pointers(src, _mm_mul_pd(ul, c), _mm_mul_pd(ul, s), vs[2], vc[2]);
+        const PixelPair p3 = Pointers(src, u0c, u0s, vs[3], vc[3]);
+        const PixelPair p4 = Pointers(src, u0c, u0s, vs[4], vc[4]);
         // Samples 0 ... 3 of each pixel as 16-bit lanes, folded to one sum per channel, then sample 4.
         const __m128i a = _mm_unpacklo_epi64(_mm_unpacklo_epi32(PixelAfter(p0.p0), PixelAfter(p1.p0)),
                                              _mm_unpacklo_epi32(PixelAfter(p2.p0), PixelAfter(p3.p0)));
