@@ -121,34 +121,6 @@ void InteriorSpan(const unsigned char *const rows[5], unsigned char *out, int x0
 
 
 #if defined(__SSE2__)
-// 128-bit vector operations for the interior steps.
-struct Lanes128 {
-    using F = __m128;
-    static constexpr int kLanes = 4;
-    static F Set(float v) { return _mm_set1_ps(v); }
-    static F Add(F a, F b) { return _mm_add_ps(a, b); }
-    static F Sub(F a, F b) { return _mm_sub_ps(a, b); }
-    static F Mul(F a, F b) { return _mm_mul_ps(a, b); }
-    static F Min(F a, F b) { return _mm_min_ps(a, b); }
-    static F Less(F a, F b) { return _mm_cmplt_ps(a, b); }
-    static F Select(F mask, F a, F b) { return _mm_or_ps(_mm_and_ps(mask, a), _mm_andnot_ps(mask, b)); }
-    static F Trunc(F a) { return _mm_cvtepi32_ps(_mm_cvttps_epi32(a)); }
-    static F Load(const float *p) { return _mm_loadu_ps(p); }
-    static void Store(float *p, F a) { _mm_storeu_ps(p, a); }
-    static F Bytes(const unsigned char *p) {
-        int v;
-        memcpy(&v, p, 4);
-        const __m128i zero = _mm_setzero_si128();
-        return _mm_cvtepi32_ps(_mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(v), zero), zero));
-    }
-    static void StoreBytes(unsigned char *p, F means) {
-        const __m128i m32 = _mm_cvttps_epi32(means);
-        const __m128i m16 = _mm_packs_epi32(m32, m32);
-        const int bytes = _mm_cvtsi128_si32(_mm_packus_epi16(m16, m16));
-        memcpy(p, &bytes, 4);
-    }
-};
-
 void InteriorBytes(const unsigned char *const rows[5], unsigned char *out, int width, size_t j0, size_t j1) {
     size_t j = j0;
     if (WideVectors()) j = MinVarianceInteriorWide(rows, out, j0, j1);

@@ -7,6 +7,8 @@
 #pragma once
 #include <cstddef>
 
+#include "platform/simd_lanes.h"
+
 // The 256-bit path (min_variance_avx2.cpp): only to be called when WideVectors() is true.
 size_t MinVarianceInteriorWide(const unsigned char *const rows[5], unsigned char *out, size_t j0, size_t j1);
 
@@ -31,8 +33,9 @@ size_t InteriorLanes(const unsigned char *const rows[5], unsigned char *out, siz
         const size_t base = b0 - 6; // byte of index 0 in the run arrays
         size_t k = 0, j = base;
         for (; j + kLanes - 1 <= b1 + 6; k += kLanes, j += kLanes) {
-            const F g0 = V::Bytes(rows[0] + j), g1 = V::Bytes(rows[1] + j), g2 = V::Bytes(rows[2] + j),
-                    g3 = V::Bytes(rows[3] + j), g4 = V::Bytes(rows[4] + j);
+            auto bytes = [j](const unsigned char *row) { return V::ToFloat(V::LoadBytes(row + j)); };
+            const F g0 = bytes(rows[0]), g1 = bytes(rows[1]), g2 = bytes(rows[2]), g3 = bytes(rows[3]),
+                    g4 = bytes(rows[4]);
             const F s0 = V::Mul(g0, g0), s1 = V::Mul(g1, g1), s2 = V::Mul(g2, g2), s3 = V::Mul(g3, g3),
                     s4 = V::Mul(g4, g4);
             const F g12 = V::Add(g1, g2), g23 = V::Add(g2, g3), s12 = V::Add(s1, s2), s23 = V::Add(s2, s3);
@@ -71,7 +74,7 @@ size_t InteriorLanes(const unsigned char *const rows[5], unsigned char *out, siz
 #define ORBEN_MASK(sumExpr, sqExpr, n, inv, first)                                                                  \
     {                                                                                                              \
         const F sum = (sumExpr), sq = (sqExpr);                                                                    \
-        const F mean = V::Trunc(V::Add(V::Mul(sum, inv), bias));                                                   \
+        const F mean = V::ToFloat(V::Truncate(V::Add(V::Mul(sum, inv), bias)));                                                   \
         const F spread = V::Sub(sq, V::Mul(mean, V::Sub(V::Add(sum, sum), V::Mul(n, mean))));                      \
         if (first) {                                                                                               \
             bestSpread = spread;                                                                                   \
@@ -104,7 +107,7 @@ size_t InteriorLanes(const unsigned char *const rows[5], unsigned char *out, siz
 #undef ORBEN_MASK
 #undef ORBEN_Q
 #undef ORBEN_S
-            V::StoreBytes(out + j, bestMean);
+            V::StoreBytes(out + j, V::Truncate(bestMean));
         }
         if (j <= b1) return j;
     }

@@ -88,69 +88,6 @@ void SaturatePixel(unsigned char *p, int s) {
     }
 }
 
-#if defined(__SSE2__)
-namespace {
-
-// 128-bit vector operations: four pixels, a channel in each 32-bit lane.
-struct Lanes128 {
-    using I = __m128i;
-    using F = __m128;
-    static constexpr int kLanes = 4;
-    // Four pixels as the dwords 0x??RRGGBB, from the twelve bytes at p (sixteen are read).
-    static I LoadPixels(const unsigned char *p) {
-        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-        const __m128i pair0 = _mm_unpacklo_epi32(x, _mm_srli_si128(x, 3));
-        const __m128i pair1 = _mm_unpacklo_epi32(_mm_srli_si128(x, 6), _mm_srli_si128(x, 9));
-        return _mm_unpacklo_epi64(pair0, pair1);
-    }
-    // Writes exactly the twelve bytes of four pixels from their channels (whole numbers, saturated to 0...255).
-    static void StoreChannels(unsigned char *p, I b, I g, I r) {
-        const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(b, g), _mm_packs_epi32(r, _mm_setzero_si128()));
-        const __m128i blueGreen = _mm_unpacklo_epi8(bytes, _mm_srli_si128(bytes, 4));
-        const __m128i redZero = _mm_unpacklo_epi8(_mm_srli_si128(bytes, 8), _mm_setzero_si128());
-        const __m128i pixels = _mm_unpacklo_epi16(blueGreen, redZero); // dwords 0x00RRGGBB
-        const __m128i low = _mm_set_epi32(0, 0xFFFFFF, 0, 0xFFFFFF);
-        // Each 64-bit half: its two pixels as six bytes; then all twelve together.
-        const __m128i pairs =
-            _mm_or_si128(_mm_and_si128(pixels, low), _mm_andnot_si128(low, _mm_srli_epi64(pixels, 8)));
-        const __m128i packed = _mm_or_si128(_mm_move_epi64(pairs), _mm_slli_si128(_mm_srli_si128(pairs, 8), 6));
-        _mm_storel_epi64(reinterpret_cast<__m128i *>(p), packed);
-        const int tail = _mm_cvtsi128_si32(_mm_srli_si128(packed, 8));
-        memcpy(p + 8, &tail, 4);
-    }
-    // sum / 3 = sum x ceil(2^16 / 3) >> 16 for sums below 32768.
-    static I DivideBy3(I sum) {
-        const __m128i sum16 = _mm_packs_epi32(sum, sum);
-        return _mm_unpacklo_epi16(_mm_mulhi_epu16(sum16, _mm_set1_epi16(21846)), _mm_setzero_si128());
-    }
-    static I Set32(int v) { return _mm_set1_epi32(v); }
-    static I And(I a, I b) { return _mm_and_si128(a, b); }
-    static I AndNot(I a, I b) { return _mm_andnot_si128(a, b); }
-    static I Or(I a, I b) { return _mm_or_si128(a, b); }
-    static I Xor(I a, I b) { return _mm_xor_si128(a, b); }
-    static I Shift8(I a) { return _mm_srli_epi32(a, 8); }
-    static I Shift16(I a) { return _mm_srli_epi32(a, 16); }
-    static I Add32(I a, I b) { return _mm_add_epi32(a, b); }
-    static I Sub32(I a, I b) { return _mm_sub_epi32(a, b); }
-    static I Greater32(I a, I b) { return _mm_cmpgt_epi32(a, b); }
-    static I Equal32(I a, I b) { return _mm_cmpeq_epi32(a, b); }
-    static I Truncate(F a) { return _mm_cvttps_epi32(a); }
-    static F ToFloat(I a) { return _mm_cvtepi32_ps(a); }
-    static F Set(float v) { return _mm_set1_ps(v); }
-    static F Add(F a, F b) { return _mm_add_ps(a, b); }
-    static F Sub(F a, F b) { return _mm_sub_ps(a, b); }
-    static F Mul(F a, F b) { return _mm_mul_ps(a, b); }
-    static F Div(F a, F b) { return _mm_div_ps(a, b); }
-    static F Min(F a, F b) { return _mm_min_ps(a, b); }
-    static F Select(I mask, F a, F b) {
-        const __m128 m = _mm_castsi128_ps(mask);
-        return _mm_or_ps(_mm_and_ps(m, a), _mm_andnot_ps(m, b));
-    }
-};
-
-} // namespace
-#endif
-
 void SaturationRow(unsigned char *row, int width, int s) {
     if (s == 0) return; // s = 0 moves nothing: every product is zero
 #if defined(__SSE2__)

@@ -4,6 +4,8 @@
 // same steps with their own vector operations V, so they give the same bytes.
 #pragma once
 
+#include "platform/simd_lanes.h"
+
 // The 256-bit path (saturation_avx2.cpp): only to be called when WideVectors() is true. Returns the pixels done.
 int SaturateRowWide(unsigned char *row, int width, int s);
 
@@ -16,7 +18,8 @@ void SaturateLanes(unsigned char *p, int s) {
     using I = typename V::I;
     using F = typename V::F;
     const I pixels = V::LoadPixels(p), byte = V::Set32(255);
-    const I v[3] = {V::And(pixels, byte), V::And(V::Shift8(pixels), byte), V::And(V::Shift16(pixels), byte)};
+    const I v[3] = {V::And(pixels, byte), V::And(V::template ShiftRight32<8>(pixels), byte),
+                    V::And(V::template ShiftRight32<16>(pixels), byte)};
     const I e = V::DivideBy3(V::Add32(V::Add32(v[0], v[1]), v[2]));
     const F sf = V::Set((float)s), inv64 = V::Set(1.0f / 64.0f); // x / 64 == x * (1 / 64) exactly
     F moved[3];
@@ -42,7 +45,7 @@ void SaturateLanes(unsigned char *p, int s) {
         }
     }
     // Truncation toward zero, then 0...255.
-    V::StoreChannels(p, V::Truncate(moved[0]), V::Truncate(moved[1]), V::Truncate(moved[2]));
+    V::StorePixels(p, V::Truncate(moved[0]), V::Truncate(moved[1]), V::Truncate(moved[2]));
 }
 
 // The pixels of a row from the first on, V::kLanes at a time while the loads stay inside the row.

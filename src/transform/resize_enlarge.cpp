@@ -64,32 +64,6 @@ inline __m128i Select(__m128i mask, __m128i yes, __m128i no) {
 inline __m128i Div3(__m128i x) { return _mm_mulhi_epu16(x, _mm_set1_epi16(21846)); }
 #endif
 
-#if defined(__SSE2__)
-// 128-bit byte-lane operations for the smoothing steps.
-struct Lanes128 {
-    using B = __m128i;
-    static constexpr int kLanes = 16;
-    static B Load(const unsigned char *p) { return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p)); }
-    static void Store(unsigned char *p, B a) { _mm_storeu_si128(reinterpret_cast<__m128i *>(p), a); }
-    static B Set8(int v) { return _mm_set1_epi8((char)v); }
-    static B Zero() { return _mm_setzero_si128(); }
-    static B And(B a, B b) { return _mm_and_si128(a, b); }
-    static B AndNot(B a, B b) { return _mm_andnot_si128(a, b); }
-    static B Or(B a, B b) { return _mm_or_si128(a, b); }
-    static B Xor(B a, B b) { return _mm_xor_si128(a, b); }
-    static B Avg(B a, B b) { return _mm_avg_epu8(a, b); }
-    static B Sub8(B a, B b) { return _mm_sub_epi8(a, b); }
-    static B SubSat(B a, B b) { return _mm_subs_epu8(a, b); }
-    static B Max(B a, B b) { return _mm_max_epu8(a, b); }
-    static B Equal8(B a, B b) { return _mm_cmpeq_epi8(a, b); }
-    static B Low16(B a) { return _mm_unpacklo_epi8(a, _mm_setzero_si128()); }
-    static B High16(B a) { return _mm_unpackhi_epi8(a, _mm_setzero_si128()); }
-    static B Add16(B a, B b) { return _mm_add_epi16(a, b); }
-    static B Third16(B a) { return _mm_mulhi_epu16(a, _mm_set1_epi16(21846)); }
-    static B Pack16(B low, B high) { return _mm_packus_epi16(low, high); }
-};
-#endif
-
 // SmoothByte for bytes k0 .. k1-1 of a row whose bytes are all interior, sixteen or eight at a time where the
 // processor allows; the lanes compute exactly what SmoothByte does.
 void SmoothInteriorBytes(const unsigned char *row, ptrdiff_t stride, size_t k0, size_t k1, int threshold, bool rows,

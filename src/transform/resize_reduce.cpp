@@ -20,42 +20,6 @@ namespace {
 
 inline unsigned char Cap255(int v) { return (unsigned char)(v > 255 ? 255 : v); }
 
-#if defined(__SSE2__)
-// 128-bit operations for the height reduction's steps: four bytes in 32-bit lanes.
-struct Lanes128 {
-    using I = __m128i;
-    using F = __m128;
-    static constexpr int kLanes = 4;
-    static I LoadInt(const int32_t *p) { return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p)); }
-    static void StoreInt(int32_t *p, I a) { _mm_storeu_si128(reinterpret_cast<__m128i *>(p), a); }
-    static I LoadBytes(const unsigned char *p) {
-        int bytes;
-        memcpy(&bytes, p, 4);
-        const __m128i zero = _mm_setzero_si128();
-        return _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(bytes), zero), zero);
-    }
-    static void StoreBytes(unsigned char *p, I a) { // saturated, as Cap255 for the values that occur (never < 0)
-        const __m128i a16 = _mm_packs_epi32(a, a);
-        const int bytes = _mm_cvtsi128_si32(_mm_packus_epi16(a16, a16));
-        memcpy(p, &bytes, 4);
-    }
-    static I Set32(int v) { return _mm_set1_epi32(v); }
-    static I Add32(I a, I b) { return _mm_add_epi32(a, b); }
-    static I Sub32(I a, I b) { return _mm_sub_epi32(a, b); }
-    static I Abs32(I a) {
-        const __m128i sign = _mm_srai_epi32(a, 31);
-        return _mm_sub_epi32(_mm_xor_si128(a, sign), sign);
-    }
-    static I Greater32(I a, I b) { return _mm_cmpgt_epi32(a, b); }
-    static I Select(I mask, I a, I b) { return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b)); }
-    static I Truncate(F a) { return _mm_cvttps_epi32(a); }
-    static F ToFloat(I a) { return _mm_cvtepi32_ps(a); }
-    static F Set(float v) { return _mm_set1_ps(v); }
-    static F Mul(F a, F b) { return _mm_mul_ps(a, b); }
-    static F Div(F a, F b) { return _mm_div_ps(a, b); }
-};
-#endif
-
 // The weights of one source line (row or column) against the result lines. They do not depend on the pixels, so
 // the width pass works them out once for all rows.
 struct LineStep {

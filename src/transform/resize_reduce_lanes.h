@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/simd_lanes.h"
+
 // The weights one source row brings: q gathered before it; straddling rows also x (its share for this result
 // row), v = q + x and w (its share for the next).
 struct ReduceRowWeights {
