@@ -375,10 +375,10 @@ struct Fixed16Search {
     static int Code(int k) { return 4 * (15 - k); }
     static int Entry(int code) { return 15 - (code >> 2); }
 
-    static inline int Pixel(const LaneTables &t, const LaneStep &s, int j, int c1, int c2, int c3) {
-        const unsigned char *p3 = t.left + s.off[0][j] + (size_t)c3 * kScale;
-        const unsigned char *p2 = t.left + s.off[1][j] + (size_t)c2 * kScale;
-        const unsigned char *p1 = t.left + s.off[2][j] + (size_t)c1 * kScale;
+    __attribute__((always_inline)) static inline int Pixel(const LaneTables &t, const LaneStep &s, int j, size_t c1,
+                                                           size_t c2, size_t c3) {
+        const unsigned char *p3 = t.left + s.off[0][j] + c3 * kScale, *p2 = t.left + s.off[1][j] + c2 * kScale,
+                            *p1 = t.left + s.off[2][j] + c1 * kScale;
         const __m128i n1 = _mm_add_epi16(_mm_add_epi16(_mm_add_epi16(Load(s.base[0][j]), Load(p3)), Load(p2)), Load(p1));
         const __m128i n2 =
             _mm_add_epi16(_mm_add_epi16(_mm_add_epi16(Load(s.base[1][j]), Load(p3 + 16)), Load(p2 + 16)), Load(p1 + 16));
@@ -416,17 +416,19 @@ struct Fixed16Search {
     }
 };
 
-// Range palettes, as ChooseCube: lanes hold red levels 0 .. 7, green and blue levels 0 .. 5. Every entry that
-// qualifies (sum at most 3E + 2 for the smallest error E) has each channel within 2 of that channel's smallest
-// difference, so the slack left after red, 0, 1 or 2, picks one of three precomputed green-then-blue answers.
+// Range palettes, as ChooseCube: lanes hold red levels 0 .. 7, green and blue levels 0 .. 5. An entry qualifies
+// when its sum is at most 3E + 2 for the smallest error E; each of its channels is then within 2 of that
+// channel's part of the smallest sum, so the slack left after red (0, 1 or 2) picks the highest green, and what
+// green leaves of it the highest blue.
 struct CubeSearch {
     static constexpr int kScale = 1; // code = 48 k: its table rows are 48 bytes
     static int Code(int k) { return 48 * k; }
     static int Entry(int code) { return code / 48; }
 
-    static inline int Top(int bits) { return 31 - __builtin_clz((unsigned)bits); }
+    static inline int Top(unsigned bits) { return __builtin_clz(bits) ^ 31; }
 
-    static inline int Pixel(const LaneTables &t, const LaneStep &s, int j, int c1, int c2, int c3) {
+    __attribute__((always_inline)) static inline int Pixel(const LaneTables &t, const LaneStep &s, int j, size_t c1,
+                                                           size_t c2, size_t c3) {
         const unsigned char *p3 = t.left + s.off[0][j] + c3, *p2 = t.left + s.off[1][j] + c2,
                             *p1 = t.left + s.off[2][j] + c1;
         const int h = s.h[j];
@@ -438,54 +440,54 @@ struct CubeSearch {
             const __m128i q = _mm_srl_epi16(_mm_mulhi_epu16(n, m), sh), v = Load(s.source[ch][j]);
             return _mm_or_si128(_mm_subs_epu16(v, q), _mm_subs_epu16(q, v));
         };
-        const __m128i pad67 = _mm_setr_epi16(0, 0, 0, 0, 0, 0, 0x400, 0x400); // green and blue have six levels
-        const __m128i dR = difference(0), dG = _mm_or_si128(difference(1), pad67),
-                      dB = _mm_or_si128(difference(2), pad67);
-        // Minima by halving: pairs, then quads (blue's first four levels are red level 7's), then all lanes.
-        auto quads = [](__m128i v) {
-            v = _mm_min_epi16(v, _mm_shufflehi_epi16(_mm_shufflelo_epi16(v, 0xB1), 0xB1));
-            return _mm_min_epi16(v, _mm_shuffle_epi32(v, 0xB1));
-        };
-        auto halves = [](__m128i v) { return _mm_min_epi16(v, _mm_shuffle_epi32(v, 0x4E)); };
-        const __m128i gq = quads(dG), bq = quads(dB);
-        const __m128i rq = quads(_mm_or_si128(dR, _mm_setr_epi16(0, 0, 0, 0, 0, 0, 0, 0x400)));
-        const __m128i minG = halves(gq), minB = halves(bq), minR = halves(rq), minGB = _mm_add_epi16(minG, minB);
+        const __m128i dR = difference(0), dG = difference(1), dB = difference(2), zero = _mm_setzero_si128();
+        // Green's and blue's differences as bytes in the two halves, their levels 6 and 7 out of reach.
+        const __m128i pad = _mm_setr_epi8(0, 0, 0, 0, 0, 0, -1, -1, 0, 0, 0, 0, 0, 0, -1, -1);
+        const __m128i gb = _mm_or_si128(_mm_packus_epi16(dG, dB), pad);
+        // Minima in each half by halving: pairs, quads (blue's first four levels are red level 7's), all.
+        __m128i mins = _mm_min_epu8(gb, _mm_or_si128(_mm_slli_epi16(gb, 8), _mm_srli_epi16(gb, 8)));
+        mins = _mm_min_epu8(mins, _mm_shufflehi_epi16(_mm_shufflelo_epi16(mins, 0xB1), 0xB1));
+        const __m128i minB4 = _mm_unpackhi_epi8(mins, zero); // in words 0 .. 3
+        mins = _mm_min_epu8(mins, _mm_shuffle_epi32(mins, 0xB1));
+        const __m128i minGB = _mm_add_epi16(_mm_unpacklo_epi8(mins, zero), _mm_unpackhi_epi8(mins, zero));
         // Per red level its smallest sum; level 7 (entries 252 .. 255) has only green level 0 and blue 0 .. 3.
-        const __m128i w = _mm_add_epi16(dR, _mm_slli_si128(_mm_add_epi16(dG, bq), 14));
-        const __m128i best = _mm_add_epi16(w, _mm_and_si128(minGB, _mm_setr_epi16(-1, -1, -1, -1, -1, -1, -1, 0)));
-        const __m128i last = _mm_shuffle_epi32(_mm_shufflehi_epi16(w, 0xFF), 0xFF);
+        const __m128i best =
+            _mm_add_epi16(_mm_add_epi16(dR, _mm_slli_si128(_mm_add_epi16(dG, minB4), 14)),
+                          _mm_and_si128(minGB, _mm_setr_epi16(-1, -1, -1, -1, -1, -1, -1, 0)));
+        __m128i least = _mm_min_epi16(best, _mm_shuffle_epi32(best, 0x4E));
+        least = _mm_min_epi16(least, _mm_shuffle_epi32(least, 0xB1));
+        least = _mm_min_epi16(least, _mm_shufflehi_epi16(_mm_shufflelo_epi16(least, 0xB1), 0xB1));
         const __m128i third = _mm_set1_epi16(21846); // x / 3 = (x * 21846) >> 16 for x < 32768
-        const __m128i error = _mm_mulhi_epu16(_mm_min_epi16(_mm_add_epi16(minR, minGB), last), third);
-        const __m128i qualifies = _mm_cmpeq_epi16(_mm_mulhi_epu16(best, third), error);
+        const __m128i qualifies = _mm_cmpeq_epi16(_mm_mulhi_epu16(best, third), _mm_mulhi_epu16(least, third));
         // best mod 3: the low half of best x 21846 is 21846 (best mod 3) + 2 (best / 3), so its top two bits.
         const __m128i mod = _mm_srli_epi16(_mm_mullo_epi16(best, third), 14);
-        // Excess over the channel minimum as bytes, 0 .. 2 tested with saturating subtractions: green | blue,
-        // and blue over its first four levels | red's mod 3.
-        const __m128i excessGB = _mm_packus_epi16(_mm_sub_epi16(dG, minG), _mm_sub_epi16(dB, minB));
-        const __m128i excessF = _mm_packus_epi16(
-            _mm_sub_epi16(_mm_or_si128(dB, _mm_setr_epi16(0, 0, 0, 0, 0x400, 0x400, 0x400, 0x400)), bq), mod);
-        const __m128i zero = _mm_setzero_si128(), one = _mm_set1_epi8(1), two = _mm_set1_epi8(2);
-        const int g0 = _mm_movemask_epi8(_mm_cmpeq_epi8(excessGB, zero));
-        const int g1 = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_subs_epu8(excessGB, one), zero));
-        const int g2 = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_subs_epu8(excessGB, two), zero));
-        const int f0 = _mm_movemask_epi8(_mm_cmpeq_epi8(excessF, zero));
-        const int f1 = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_subs_epu8(excessF, one), zero));
-        const int f2 = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_subs_epu8(excessF, two), zero));
-        const int red = _mm_movemask_epi8(_mm_packs_epi16(qualifies, qualifies)) & 255;
-        // For slack s: the highest green within s of its minimum, then the highest blue within what is left.
-        const int gs0 = Top(g0 & 255), gs1 = Top(g1 & 255), gs2 = Top(g2 & 255);
-        const int blue = Top(g0 >> 8) | Top(g1 >> 8) << 8 | Top(g2 >> 8) << 16;
-        const int left1 = (g0 >> gs1) & 1, left2 = ((g0 >> gs2) & 1) + ((g1 >> gs2) & 1);
-        const uint64_t gb = (uint64_t)(48 * (6 * gs0 + (blue & 255))) |
-                            (uint64_t)(48 * (6 * gs1 + ((blue >> 8 * left1) & 255))) << 16 |
-                            (uint64_t)(48 * (6 * gs2 + ((blue >> 8 * left2) & 255))) << 32;
-        const uint64_t gb7 = (uint64_t)(48 * Top(f0 & 255)) | (uint64_t)(48 * Top(f1 & 255)) << 16 |
-                             (uint64_t)(48 * Top(f2 & 255)) << 32;
-        // The highest qualifying red level, the slack left there (2 - its best mod 3), and the answer for it.
-        const int r = Top(red);
-        const int slack = ((f0 >> (8 + r)) & 1) + ((f1 >> (8 + r)) & 1);
-        const uint64_t pick = gb ^ ((gb ^ gb7) & (0 - (uint64_t)(r == 7)));
-        return 1728 * r + (int)((pick >> (16 * slack)) & 0xFFFF);
+        // Excess over the minimum, as bytes: green | blue, and blue over its first four levels | red's mod 3.
+        const __m128i excessGB = _mm_or_si128(_mm_subs_epu8(gb, mins), pad);
+        const __m128i excessF =
+            _mm_or_si128(_mm_packus_epi16(_mm_sub_epi16(dB, minB4), mod),
+                         _mm_setr_epi8(0, 0, 0, 0, -1, -1, -1, -1, 0, 0, 0, 0, 0, 0, 0, 0));
+        const __m128i one = _mm_set1_epi8(1), two = _mm_set1_epi8(2);
+        unsigned gbWithin[3], fWithin[3]; // the bytes within slack 0, 1, 2
+        gbWithin[0] = (unsigned)_mm_movemask_epi8(_mm_cmpeq_epi8(excessGB, zero));
+        gbWithin[1] = (unsigned)_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_subs_epu8(excessGB, one), zero));
+        gbWithin[2] = (unsigned)_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_subs_epu8(excessGB, two), zero));
+        fWithin[0] = (unsigned)_mm_movemask_epi8(_mm_cmpeq_epi8(excessF, zero));
+        fWithin[1] = (unsigned)_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_subs_epu8(excessF, one), zero));
+        fWithin[2] = (unsigned)_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_subs_epu8(excessF, two), zero));
+        // The highest qualifying red level and the slack left there (2 - its best mod 3); the highest green
+        // within it, and the highest blue within what green leaves (the slack less green's excess, which counts
+        // the slacks below 2 that do not hold that green).
+        const int r = Top((unsigned)_mm_movemask_epi8(_mm_packs_epi16(qualifies, qualifies)) & 255);
+        const int slack = (int)((fWithin[0] >> (8 + r)) & 1) + (int)((fWithin[1] >> (8 + r)) & 1);
+        const int g = Top(gbWithin[slack] & 255);
+        const int blue = (int)((gbWithin[0] >> g) & 1) + (int)((gbWithin[1] >> g) & 1) + slack - 2;
+        const int b = Top(gbWithin[blue] >> 8);
+        // Red level 7: blue within the slack over its first four levels.
+        const int b7 = Top(fWithin[slack] & 15);
+        int seven = -(int)(r == 7); // hidden from the compiler: a branch on it would be mispredicted
+        __asm__("" : "+r"(seven));
+        const int inside = 288 * g + 48 * b, top = 48 * b7;
+        return 1728 * r + (inside ^ ((inside ^ top) & seven));
     }
 };
 
@@ -799,40 +801,40 @@ private:
 
     // The chain of choices over a row's step, on its own.
     template <class Search> static void LaneRun(RowStippler &x, int n) {
-        int c1 = x.code_[0], c2 = x.code_[1], c3 = x.code_[2];
+        size_t c1 = (size_t)x.code_[0], c2 = (size_t)x.code_[1], c3 = (size_t)x.code_[2];
         for (int j = 0; j < n; ++j) {
-            const int c = Search::Pixel(*x.lanes_, x.step_, j, c1, c2, c3);
+            const size_t c = (size_t)Search::Pixel(*x.lanes_, x.step_, j, c1, c2, c3);
             x.step_.code[j] = (uint16_t)c;
             c3 = c2, c2 = c1, c1 = c;
         }
-        x.code_[0] = c1, x.code_[1] = c2, x.code_[2] = c3;
+        x.code_[0] = (int)c1, x.code_[1] = (int)c2, x.code_[2] = (int)c3;
     }
     // Two rows' chains, pixel by pixel, then whatever is left of the longer.
     template <class Search> static void LaneRunTogether(RowStippler &x, int nx, RowStippler &y, int ny) {
-        int xc1 = x.code_[0], xc2 = x.code_[1], xc3 = x.code_[2];
-        int yc1 = y.code_[0], yc2 = y.code_[1], yc3 = y.code_[2];
+        size_t xc1 = (size_t)x.code_[0], xc2 = (size_t)x.code_[1], xc3 = (size_t)x.code_[2];
+        size_t yc1 = (size_t)y.code_[0], yc2 = (size_t)y.code_[1], yc3 = (size_t)y.code_[2];
         const int n = nx < ny ? nx : ny;
         const LaneTables &t = *x.lanes_;
         for (int j = 0; j < n; ++j) {
-            const int cx = Search::Pixel(t, x.step_, j, xc1, xc2, xc3);
-            const int cy = Search::Pixel(t, y.step_, j, yc1, yc2, yc3);
+            const size_t cx = (size_t)Search::Pixel(t, x.step_, j, xc1, xc2, xc3);
+            const size_t cy = (size_t)Search::Pixel(t, y.step_, j, yc1, yc2, yc3);
             x.step_.code[j] = (uint16_t)cx;
             y.step_.code[j] = (uint16_t)cy;
             xc3 = xc2, xc2 = xc1, xc1 = cx;
             yc3 = yc2, yc2 = yc1, yc1 = cy;
         }
         for (int j = n; j < nx; ++j) {
-            const int cx = Search::Pixel(t, x.step_, j, xc1, xc2, xc3);
+            const size_t cx = (size_t)Search::Pixel(t, x.step_, j, xc1, xc2, xc3);
             x.step_.code[j] = (uint16_t)cx;
             xc3 = xc2, xc2 = xc1, xc1 = cx;
         }
         for (int j = n; j < ny; ++j) {
-            const int cy = Search::Pixel(t, y.step_, j, yc1, yc2, yc3);
+            const size_t cy = (size_t)Search::Pixel(t, y.step_, j, yc1, yc2, yc3);
             y.step_.code[j] = (uint16_t)cy;
             yc3 = yc2, yc2 = yc1, yc1 = cy;
         }
-        x.code_[0] = xc1, x.code_[1] = xc2, x.code_[2] = xc3;
-        y.code_[0] = yc1, y.code_[1] = yc2, y.code_[2] = yc3;
+        x.code_[0] = (int)xc1, x.code_[1] = (int)xc2, x.code_[2] = (int)xc3;
+        y.code_[0] = (int)yc1, y.code_[1] = (int)yc2, y.code_[2] = (int)yc3;
     }
     static void RunInsideTogether(RowStippler &x, RowStippler &y) {
         const int ax = x.cursor_, bx = x.StepEnd(), ay = y.cursor_, by = y.StepEnd();
