@@ -268,6 +268,9 @@ public:
     StipplePlanes &operator=(const StipplePlanes &) = delete;
     explicit operator bool() const { return data_ != nullptr; }
 
+    // A row's six planes lie span() apart: source blue, green, red, then destination blue, green, red.
+    int16_t *Planes(int row) const { return data_ + (size_t)(row % slots_) * 6 * span_; }
+    size_t span() const { return span_; }
     int16_t *Src(int row, int ch) const { return data_ + ((size_t)(row % slots_) * 6 + (size_t)ch) * span_; }
     int16_t *Dst(int row, int ch) const { return data_ + ((size_t)(row % slots_) * 6 + 3 + (size_t)ch) * span_; }
     void Widen(const unsigned char *in, int row, bool destination) const {
@@ -559,14 +562,10 @@ private:
     void Begin() {
         if (planes_) planes_->Widen(src_, row_, false);
 #if defined(__SSE2__)
-        if (planar_)
-            for (int i = 0; i < kUpperCount; ++i)
-                for (int ch = 0; ch < 3; ++ch) {
-                    ns_[i][ch] = planes_->Src(row_ + kWeights[i].dr, ch) + kWeights[i].dc;
-                    nd_[i][ch] = planes_->Dst(row_ + kWeights[i].dr, ch) + kWeights[i].dc;
-                }
-        if (planar_)
-            for (int ch = 0; ch < 3; ++ch) cur_[ch] = planes_->Src(row_, ch);
+        if (planar_) {
+            for (int dr = 0; dr < 4; ++dr) rows_[dr] = planes_->Planes(row_ - 3 + dr);
+            span_ = planes_->span();
+        }
 #endif
     }
     bool Finished() const { return cursor_ >= width_; }
@@ -668,29 +667,47 @@ private:
         __m128i b, g, r, h, left[3];
     };
     GroupSums Sums(int c) const {
-        const __m128i sb = Load(cur_[0] + c), sg = Load(cur_[1] + c), sr = Load(cur_[2] + c);
+        // Plane ch of row row - 3 + dr, column c + dc, as a row base plus a per-plane index plus a constant.
+        const ptrdiff_t x = 2 * (ptrdiff_t)c, stride = 2 * (ptrdiff_t)span_;
+        const ptrdiff_t at[6] = {x, x + stride, x + 2 * stride, x + 3 * stride, x + 4 * stride, x + 5 * stride};
+        auto plane = [&](int dr, int ch, int dc) {
+            return Load(reinterpret_cast<const char *>(rows_[dr]) + at[ch] + 2 * dc);
+        };
+        const __m128i sb = plane(3, 0, 0), sg = plane(3, 1, 0), sr = plane(3, 2, 0);
         const __m128i edge = _mm_set1_epi16(kEdgeDistance);
-        // The weight of a neighbour whose source colour is near this pixel's, else 0.
-        auto weight = [&](const int16_t *nb_, const int16_t *ng_, const int16_t *nr_, int w) {
-            const __m128i nb = Load(nb_ + c), ng = Load(ng_ + c), nr = Load(nr_ + c);
+        // Near (source colours closer than kEdgeDistance) as a mask, for the neighbour at (dr - 3, dc).
+        auto near = [&](int dr, int dc) {
+            const __m128i nb = plane(dr, 0, dc), ng = plane(dr, 1, dc), nr = plane(dr, 2, dc);
             const __m128i dist = _mm_add_epi16(
-                _mm_add_epi16(_mm_sub_epi16(_mm_max_epi16(sb, nb), _mm_min_epi16(sb, nb)),
-                              _mm_sub_epi16(_mm_max_epi16(sg, ng), _mm_min_epi16(sg, ng))),
-                _mm_sub_epi16(_mm_max_epi16(sr, nr), _mm_min_epi16(sr, nr)));
-            return _mm_and_si128(_mm_cmpgt_epi16(edge, dist), _mm_set1_epi16((short)w));
+                _mm_add_epi16(_mm_or_si128(_mm_subs_epu16(sb, nb), _mm_subs_epu16(nb, sb)),
+                              _mm_or_si128(_mm_subs_epu16(sg, ng), _mm_subs_epu16(ng, sg))),
+                _mm_or_si128(_mm_subs_epu16(sr, nr), _mm_subs_epu16(nr, sr)));
+            return _mm_cmpgt_epi16(edge, dist);
         };
         GroupSums s;
         s.b = s.g = s.r = s.h = _mm_setzero_si128();
+#pragma GCC unroll 18
         for (int i = 0; i < kUpperCount; ++i) {
-            const __m128i w = weight(ns_[i][0], ns_[i][1], ns_[i][2], kWeights[i].weight);
-            s.b = _mm_add_epi16(s.b, _mm_mullo_epi16(w, Load(nd_[i][0] + c)));
-            s.g = _mm_add_epi16(s.g, _mm_mullo_epi16(w, Load(nd_[i][1] + c)));
-            s.r = _mm_add_epi16(s.r, _mm_mullo_epi16(w, Load(nd_[i][2] + c)));
-            s.h = _mm_add_epi16(s.h, w);
+            const NeighbourWeight &n = kWeights[i];
+            const __m128i mask = near(3 + n.dr, n.dc);
+            const __m128i db = plane(3 + n.dr, 3, n.dc), dg = plane(3 + n.dr, 4, n.dc), dr = plane(3 + n.dr, 5, n.dc);
+            if (n.weight == 1) {
+                s.b = _mm_add_epi16(s.b, _mm_and_si128(mask, db));
+                s.g = _mm_add_epi16(s.g, _mm_and_si128(mask, dg));
+                s.r = _mm_add_epi16(s.r, _mm_and_si128(mask, dr));
+                s.h = _mm_sub_epi16(s.h, mask);
+            } else {
+                const __m128i w = _mm_and_si128(mask, _mm_set1_epi16((short)n.weight));
+                s.b = _mm_add_epi16(s.b, _mm_mullo_epi16(w, db));
+                s.g = _mm_add_epi16(s.g, _mm_mullo_epi16(w, dg));
+                s.r = _mm_add_epi16(s.r, _mm_mullo_epi16(w, dr));
+                s.h = _mm_add_epi16(s.h, w);
+            }
         }
+#pragma GCC unroll 3
         for (int k = 0; k < 3; ++k) {
             const NeighbourWeight &lw = kWeights[kUpperCount + k]; // (0, -3), (0, -2), (0, -1)
-            s.left[k] = weight(cur_[0] + lw.dc, cur_[1] + lw.dc, cur_[2] + lw.dc, lw.weight);
+            s.left[k] = _mm_and_si128(near(3, lw.dc), _mm_set1_epi16((short)lw.weight));
         }
         return s;
     }
@@ -754,7 +771,8 @@ private:
                   _mm_add_epi16(_mm_add_epi16(_mm_add_epi16(self, s.h), _mm_add_epi16(s.left[0], s.left[1])), s.left[2]));
             for (int k = 0; k < 3; ++k)
                 Store(step_.off[k] + j, _mm_and_si128(_mm_cmpgt_epi16(s.left[k], _mm_setzero_si128()), slot[k]));
-            const __m128i sb = Load(cur_[0] + c), sg = Load(cur_[1] + c), sr = Load(cur_[2] + c);
+            const int16_t *cur = rows_[3] + c;
+            const __m128i sb = Load(cur), sg = Load(cur + span_), sr = Load(cur + 2 * span_);
             if (fixed16) {
                 const __m128i rg[2] = {_mm_unpacklo_epi16(s.r, s.g), _mm_unpackhi_epi16(s.r, s.g)};
                 const __m128i bb[2] = {_mm_unpacklo_epi16(s.b, s.b), _mm_unpackhi_epi16(s.b, s.b)};
@@ -875,7 +893,8 @@ private:
     } upper_;
     const LaneTables *lanes_ = nullptr;
     LaneKind kind_ = LaneKind::kNone;
-    const int16_t *ns_[kUpperCount][3] = {}, *nd_[kUpperCount][3] = {}, *cur_[3] = {};
+    const int16_t *rows_[4] = {}; // the planes of rows row - 3 .. row
+    size_t span_ = 0;
     int code_[3] = {0, 0, 0}; // codes of the colours chosen at c - 1, c - 2, c - 3
     LaneStep step_;
 #endif
