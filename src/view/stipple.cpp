@@ -457,9 +457,12 @@ struct CubeSearch {
         const __m128i best =
             _mm_add_epi16(_mm_add_epi16(dR, _mm_slli_si128(_mm_add_epi16(dG, minB4), 14)),
                           _mm_and_si128(minGB, _mm_setr_epi16(-1, -1, -1, -1, -1, -1, -1, 0)));
-        __m128i least = _mm_min_epi16(best, _mm_shuffle_epi32(best, 0x4E));
-        least = _mm_min_epi16(least, _mm_shuffle_epi32(least, 0xB1));
-        least = _mm_min_epi16(least, _mm_shufflehi_epi16(_mm_shufflelo_epi16(least, 0xB1), 0xB1));
+        // The smallest sum: red's smallest over levels 0 .. 6 plus green's and blue's, or red level 7's best.
+        __m128i minR = _mm_or_si128(dR, _mm_setr_epi16(0, 0, 0, 0, 0, 0, 0, 0x400));
+        minR = _mm_min_epi16(minR, _mm_shuffle_epi32(minR, 0x4E));
+        minR = _mm_min_epi16(minR, _mm_shuffle_epi32(minR, 0xB1));
+        minR = _mm_min_epi16(minR, _mm_shufflehi_epi16(_mm_shufflelo_epi16(minR, 0xB1), 0xB1));
+        const __m128i least = _mm_min_epi16(_mm_add_epi16(minR, minGB), _mm_shuffle_epi32(_mm_shufflehi_epi16(best, 0xFF), 0xFF));
         const __m128i third = _mm_set1_epi16(21846); // x / 3 = (x * 21846) >> 16 for x < 32768
         const __m128i qualifies = _mm_cmpeq_epi16(_mm_mulhi_epu16(best, third), _mm_mulhi_epu16(least, third));
         // best mod 3: the low half of best x 21846 is 21846 (best mod 3) + 2 (best / 3), so its top two bits.
