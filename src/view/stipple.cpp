@@ -339,7 +339,8 @@ LaneTables::LaneTables(const StipplePalette &p) {
             const PaletteEntryRgb &e = p.entries[k];
             int16_t v[24];
             if (n == 16) // red in four lanes then green in four, blue in eight
-                for (int i = 0; i < 8; ++i) v[i] = (int16_t)(w * (i < 4 ? e.red : e.green)), v[8 + i] = (int16_t)(w * e.blue);
+                for (int i = 0; i < 8; ++i)
+                    v[i] = (int16_t)(w * (i < 4 ? e.red : e.green)), v[8 + i] = (int16_t)(w * e.blue);
             else
                 for (int i = 0; i < 8; ++i)
                     v[i] = (int16_t)(w * e.red), v[8 + i] = (int16_t)(w * e.green), v[16 + i] = (int16_t)(w * e.blue);
@@ -382,9 +383,10 @@ struct Fixed16Search {
                                                            size_t c2, size_t c3) {
         const unsigned char *p3 = t.left + s.off[0][j] + c3 * kScale, *p2 = t.left + s.off[1][j] + c2 * kScale,
                             *p1 = t.left + s.off[2][j] + c1 * kScale;
-        const __m128i n1 = _mm_add_epi16(_mm_add_epi16(_mm_add_epi16(Load(s.base[0][j]), Load(p3)), Load(p2)), Load(p1));
-        const __m128i n2 =
-            _mm_add_epi16(_mm_add_epi16(_mm_add_epi16(Load(s.base[1][j]), Load(p3 + 16)), Load(p2 + 16)), Load(p1 + 16));
+        const __m128i n1 =
+            _mm_add_epi16(_mm_add_epi16(_mm_add_epi16(Load(s.base[0][j]), Load(p3)), Load(p2)), Load(p1));
+        const __m128i n2 = _mm_add_epi16(
+            _mm_add_epi16(_mm_add_epi16(Load(s.base[1][j]), Load(p3 + 16)), Load(p2 + 16)), Load(p1 + 16));
         const int h = s.h[j];
         const __m128i m = Load(t.recip[h]), sh = Load(t.shift[h]);
         const __m128i q1 = _mm_srl_epi16(_mm_mulhi_epu16(n1, m), sh), q2 = _mm_srl_epi16(_mm_mulhi_epu16(n2, m), sh);
@@ -462,7 +464,8 @@ struct CubeSearch {
         minR = _mm_min_epi16(minR, _mm_shuffle_epi32(minR, 0x4E));
         minR = _mm_min_epi16(minR, _mm_shuffle_epi32(minR, 0xB1));
         minR = _mm_min_epi16(minR, _mm_shufflehi_epi16(_mm_shufflelo_epi16(minR, 0xB1), 0xB1));
-        const __m128i least = _mm_min_epi16(_mm_add_epi16(minR, minGB), _mm_shuffle_epi32(_mm_shufflehi_epi16(best, 0xFF), 0xFF));
+        const __m128i least = _mm_min_epi16(_mm_add_epi16(minR, minGB),
+                                            _mm_shuffle_epi32(_mm_shufflehi_epi16(best, 0xFF), 0xFF));
         const __m128i third = _mm_set1_epi16(21846); // x / 3 = (x * 21846) >> 16 for x < 32768
         const __m128i qualifies = _mm_cmpeq_epi16(_mm_mulhi_epu16(best, third), _mm_mulhi_epu16(least, third));
         // best mod 3: the low half of best x 21846 is 21846 (best mod 3) + 2 (best / 3), so its top two bits.
@@ -539,8 +542,9 @@ public:
         }
     }
 
-    // Two rows on one thread, the second a step and the reach behind the first: the two rows' pixel chains do
-    // not depend on each other, so their steps interleave pixel by pixel and the processor overlaps them.
+    // Two rows on one thread, the second as far behind the first as its steps read (three columns past their
+    // end): the two rows' pixel chains do not depend on each other, so their steps interleave pixel by pixel and
+    // the processor overlaps them.
     static void RunPair(RowStippler &a, RowStippler &b) {
         a.Begin();
         b.Begin();
@@ -770,8 +774,8 @@ private:
         for (int j = 0; j < n; j += 8) {
             const int c = a + j;
             const GroupSums s = Sums(c);
-            Store(step_.h + j,
-                  _mm_add_epi16(_mm_add_epi16(_mm_add_epi16(self, s.h), _mm_add_epi16(s.left[0], s.left[1])), s.left[2]));
+            const __m128i left = _mm_add_epi16(_mm_add_epi16(s.left[0], s.left[1]), s.left[2]);
+            Store(step_.h + j, _mm_add_epi16(_mm_add_epi16(self, s.h), left));
             for (int k = 0; k < 3; ++k)
                 Store(step_.off[k] + j, _mm_and_si128(_mm_cmpgt_epi16(s.left[k], _mm_setzero_si128()), slot[k]));
             const int16_t *cur = rows_[3] + c;

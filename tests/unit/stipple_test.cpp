@@ -139,8 +139,8 @@ TEST(Stipple, MatchesThePlainSearchOnNoisyPictures) {
                 const Rows want = ReferenceStipple(RowsOf(src.get()), c.entries, c.n);
                 for (int threads : {1, 3}) {
                     SetWorkerThreads(threads);
-                    EXPECT_EQ(Stippled(src.get(), c.palette), want)
-                        << c.n << " colours, " << size.first << " wide, " << threads << " threads" << (few ? ", few" : "");
+                    EXPECT_EQ(Stippled(src.get(), c.palette), want) << c.n << " colours, " << size.first << " wide, "
+                                                                    << threads << " threads" << (few ? ", few" : "");
                 }
                 SetWorkerThreads(0);
             }
