@@ -249,8 +249,9 @@ namespace {
 
 // Padding after each plane row: the vector loops may read up to ten columns past the last pixel of a row.
 constexpr int kPlanePad = 16;
-// Columns per block: a row tells the rows after it how far it has got after each block.
-constexpr int kBlock = 256;
+// Columns per step: a row tells the rows after it how far it has got after each step, and the vector searches
+// keep one step's per-pixel inputs in the first-level cache.
+constexpr int kStep = 64;
 // kWeights[0 .. kUpperCount - 1] lie in the three rows before the current one, the rest to its left.
 constexpr int kUpperCount = 18;
 
@@ -267,6 +268,9 @@ public:
     StipplePlanes &operator=(const StipplePlanes &) = delete;
     explicit operator bool() const { return data_ != nullptr; }
 
+    // A row's six planes lie span() apart: source blue, green, red, then destination blue, green, red.
+    int16_t *Planes(int row) const { return data_ + (size_t)(row % slots_) * 6 * span_; }
+    size_t span() const { return span_; }
     int16_t *Src(int row, int ch) const { return data_ + ((size_t)(row % slots_) * 6 + (size_t)ch) * span_; }
     int16_t *Dst(int row, int ch) const { return data_ + ((size_t)(row % slots_) * 6 + 3 + (size_t)ch) * span_; }
     void Widen(const unsigned char *in, int row, bool destination) const {
@@ -281,13 +285,237 @@ private:
     int16_t *data_;
 };
 
+#if defined(__SSE2__)
+inline __m128i Load(const void *p) { return _mm_loadu_si128(static_cast<const __m128i *>(p)); }
+inline void Store(void *p, __m128i v) { _mm_storeu_si128(static_cast<__m128i *>(p), v); }
+
+enum class LaneKind { kNone, kFixed16, kCube };
+
+// What the vector searches share for one palette; read only, so every thread uses the same. A chosen colour
+// travels as a code, a byte offset (times the search's scale) into tables of every entry's colour times one
+// left neighbour's weight: from one pixel's choice to the next pixel's sums is then a load and an add.
+class LaneTables {
+public:
+    explicit LaneTables(const StipplePalette &p);
+    ~LaneTables() { std::free(block_); }
+    LaneTables(const LaneTables &) = delete;
+    LaneTables &operator=(const LaneTables &) = delete;
+
+    LaneKind kind = LaneKind::kNone; // kNone: the scalar search (another palette, or no memory for the tables)
+    // n / h in 16-bit lanes as (n x m) >> k with m = ceil(2^k / h) < 2^16: k = 21 up to h = 64, 22 up to 128,
+    // 23 above. Every n the search divides is at most 255 h (h - 40 weights of values up to 255, plus 40 x a
+    // level), and then the quotient is exact: n m / 2^k = n / h + n e / (h 2^k) with e = m h - 2^k < h, and
+    // n e < 255 h^2 <= 2^k keeps the excess below 1 / h, too little to reach the next whole number.
+    int16_t recip[kMaxWeight + 1][8] = {}; // m, in every lane
+    int64_t shift[kMaxWeight + 1][2] = {}; // k - 16, as a shift count
+    int16_t level[3][8] = {};              // 40 x the palette level each lane stands for
+    // Four tables of the same size: zeros (for a left neighbour across an edge), then the colours times 4, 10
+    // and 16, the weights of the neighbours at (0, -3), (0, -2) and (0, -1).
+    const unsigned char *left = nullptr;
+    uint16_t slot[3] = {}; // offsets of the weighted tables from `left`
+
+private:
+    void *block_ = nullptr;
+};
+
+LaneTables::LaneTables(const StipplePalette &p) {
+    for (int h = kSelfWeight; h <= kMaxWeight; ++h) {
+        const int k = h <= 64 ? 21 : h <= 128 ? 22 : 23;
+        const uint32_t m = (uint32_t)(((1ull << k) + (unsigned)h - 1) / (unsigned)h);
+        for (int i = 0; i < 8; ++i) recip[h][i] = (int16_t)(uint16_t)m;
+        shift[h][0] = k - 16;
+    }
+    const int n = p.fixed16 ? 16 : p.size == 256 && p.cube ? 256 : 0;
+    if (n == 0) return;
+    const size_t row = n == 16 ? 32 : 48, table = (size_t)n * row;
+    block_ = std::calloc(4 * table + 15, 1);
+    if (!block_) return;
+    unsigned char *base = reinterpret_cast<unsigned char *>(((uintptr_t)block_ + 15) & ~(uintptr_t)15);
+    left = base;
+    for (int s = 0; s < 3; ++s) {
+        slot[s] = (uint16_t)((size_t)(s + 1) * table);
+        const int w = kWeights[kUpperCount + s].weight;
+        for (int k = 0; k < n; ++k) {
+            const PaletteEntryRgb &e = p.entries[k];
+            int16_t v[24];
+            if (n == 16) // red in four lanes then green in four, blue in eight
+                for (int i = 0; i < 8; ++i)
+                    v[i] = (int16_t)(w * (i < 4 ? e.red : e.green)), v[8 + i] = (int16_t)(w * e.blue);
+            else
+                for (int i = 0; i < 8; ++i)
+                    v[i] = (int16_t)(w * e.red), v[8 + i] = (int16_t)(w * e.green), v[16 + i] = (int16_t)(w * e.blue);
+            memcpy(base + slot[s] + (n == 16 ? 32 * (15 - k) : 48 * k), v, row);
+        }
+    }
+    if (n == 16) {
+        static const int kLevel[4] = {0, 128, 192, 255};
+        for (int i = 0; i < 8; ++i) level[0][i] = level[1][i] = (int16_t)(kSelfWeight * kLevel[i % 4]);
+        kind = LaneKind::kFixed16;
+    } else {
+        for (int i = 0; i < 8; ++i) {
+            level[0][i] = (int16_t)(kSelfWeight * p.cubeLevel[0][i]);
+            level[1][i] = (int16_t)(i < 6 ? kSelfWeight * p.cubeLevel[1][i] : 0);
+            level[2][i] = (int16_t)(i < 6 ? kSelfWeight * p.cubeLevel[2][i] : 0);
+        }
+        kind = LaneKind::kCube;
+    }
+}
+
+// One step's per-pixel inputs to a vector search.
+struct LaneStep {
+    int16_t base[3][kStep][8];   // the sums over the rows before, plus 40 x each lane's level
+    int16_t source[3][kStep][8]; // the source value each lane is compared with
+    int16_t h[kStep];            // the total weight (the left neighbours' weights need only the source)
+    uint16_t off[3][kStep];      // per left neighbour (c - 3, c - 2, c - 1): its table, or the zeros
+    uint16_t code[kStep];        // the codes chosen
+};
+
+// The fixed table. Lane layout: d1 = the differences to red levels 0, 128, 192, 255 then to green's, d2 = to
+// blue's, twice. Entries 3, 0, 1, 2 have one level in all three channels; the other twelve come as three quads
+// that pair two channels at levels (0, 0, 1, 3) with the third at (1, 3, 0, 0), so every entry's sum is a few
+// shuffles and adds away. o1 holds entries 3, 0, 1, 2, 4, 5, 14, 15 and o2 entries 6, 7, 12, 13, 8, 9, 10, 11.
+struct Fixed16Search {
+    static constexpr int kScale = 8; // code = 4 x (15 - k): its table rows are 32 bytes
+    static int Code(int k) { return 4 * (15 - k); }
+    static int Entry(int code) { return 15 - (code >> 2); }
+
+    __attribute__((always_inline)) static inline int Pixel(const LaneTables &t, const LaneStep &s, int j, size_t c1,
+                                                           size_t c2, size_t c3) {
+        const unsigned char *p3 = t.left + s.off[0][j] + c3 * kScale, *p2 = t.left + s.off[1][j] + c2 * kScale,
+                            *p1 = t.left + s.off[2][j] + c1 * kScale;
+        const __m128i n1 =
+            _mm_add_epi16(_mm_add_epi16(_mm_add_epi16(Load(s.base[0][j]), Load(p3)), Load(p2)), Load(p1));
+        const __m128i n2 = _mm_add_epi16(
+            _mm_add_epi16(_mm_add_epi16(Load(s.base[1][j]), Load(p3 + 16)), Load(p2 + 16)), Load(p1 + 16));
+        const int h = s.h[j];
+        const __m128i m = Load(t.recip[h]), sh = Load(t.shift[h]);
+        const __m128i q1 = _mm_srl_epi16(_mm_mulhi_epu16(n1, m), sh), q2 = _mm_srl_epi16(_mm_mulhi_epu16(n2, m), sh);
+        const __m128i s1 = Load(s.source[0][j]), s2 = Load(s.source[1][j]);
+        const __m128i d1 = _mm_or_si128(_mm_subs_epu16(s1, q1), _mm_subs_epu16(q1, s1));
+        const __m128i d2 = _mm_or_si128(_mm_subs_epu16(s2, q2), _mm_subs_epu16(q2, s2));
+        constexpr int kP = 0xD0, kQ = 0x0D; // a quad's lanes (0, 0, 1, 3) and (1, 3, 0, 0)
+        const __m128i sw = _mm_shuffle_epi32(d1, 0x4E); // green | red
+        const __m128i x = _mm_add_epi16(d1, d2), y = _mm_add_epi16(d1, sw);
+        const __m128i o1 = _mm_add_epi16(_mm_shufflehi_epi16(y, kP), _mm_shufflehi_epi16(d2, kQ));
+        const __m128i o2 = _mm_add_epi16(_mm_shufflehi_epi16(_mm_shufflelo_epi16(x, kP), kP),
+                                         _mm_shufflehi_epi16(_mm_shufflelo_epi16(sw, kQ), kQ));
+        // error = sum / 3 (x 21846 >> 16, exact below 32768); entries 0 to 2 (lanes 1 to 3 of o1) add half of it,
+        // which is sum / 6, and the two grays then double. The key, error x 64 + 4 (15 - k) offset by 2^15 so
+        // that the signed minimum orders it as unsigned, is smallest for the smallest error and then the
+        // highest entry.
+        const __m128i third = _mm_set1_epi16(21846);
+        const __m128i sixth = _mm_setr_epi16(0, 10923, 10923, 10923, 0, 0, 0, 0);
+        const __m128i grays = _mm_setr_epi16(0, -1, -1, 0, 0, 0, 0, 0);
+        const __m128i j1 = _mm_setr_epi16(48 - 32768, 60 - 32768, 56 - 32768, 52 - 32768, 44 - 32768, 40 - 32768,
+                                          4 - 32768, 0 - 32768);
+        const __m128i j2 = _mm_setr_epi16(36 - 32768, 32 - 32768, 12 - 32768, 8 - 32768, 28 - 32768, 24 - 32768,
+                                          20 - 32768, 16 - 32768);
+        const __m128i t1 = _mm_slli_epi16(_mm_add_epi16(_mm_mulhi_epu16(o1, third), _mm_mulhi_epu16(o1, sixth)), 6);
+        const __m128i k1 = _mm_add_epi16(_mm_add_epi16(t1, j1), _mm_and_si128(t1, grays));
+        const __m128i k2 = _mm_add_epi16(_mm_slli_epi16(_mm_mulhi_epu16(o2, third), 6), j2);
+        __m128i mn = _mm_min_epi16(k1, k2);
+        mn = _mm_min_epi16(mn, _mm_shuffle_epi32(mn, 0x4E));
+        mn = _mm_min_epi16(mn, _mm_shuffle_epi32(mn, 0xB1));
+        mn = _mm_min_epi16(mn, _mm_shufflelo_epi16(mn, 0xB1));
+        return _mm_cvtsi128_si32(mn) & 0x3C;
+    }
+};
+
+// Range palettes, as ChooseCube: lanes hold red levels 0 .. 7, green and blue levels 0 .. 5. An entry qualifies
+// when its sum is at most 3E + 2 for the smallest error E; each of its channels is then within 2 of that
+// channel's part of the smallest sum, so the slack left after red (0, 1 or 2) picks the highest green, and what
+// green leaves of it the highest blue.
+struct CubeSearch {
+    static constexpr int kScale = 1; // code = 48 k: its table rows are 48 bytes
+    static int Code(int k) { return 48 * k; }
+    static int Entry(int code) { return code / 48; }
+
+    static inline int Top(unsigned bits) { return __builtin_clz(bits) ^ 31; }
+
+    __attribute__((always_inline)) static inline int Pixel(const LaneTables &t, const LaneStep &s, int j, size_t c1,
+                                                           size_t c2, size_t c3) {
+        const unsigned char *p3 = t.left + s.off[0][j] + c3, *p2 = t.left + s.off[1][j] + c2,
+                            *p1 = t.left + s.off[2][j] + c1;
+        const int h = s.h[j];
+        const __m128i m = Load(t.recip[h]), sh = Load(t.shift[h]);
+        auto difference = [&](int ch) {
+            const __m128i n = _mm_add_epi16(
+                _mm_add_epi16(_mm_add_epi16(Load(s.base[ch][j]), Load(p3 + 16 * ch)), Load(p2 + 16 * ch)),
+                Load(p1 + 16 * ch));
+            const __m128i q = _mm_srl_epi16(_mm_mulhi_epu16(n, m), sh), v = Load(s.source[ch][j]);
+            return _mm_or_si128(_mm_subs_epu16(v, q), _mm_subs_epu16(q, v));
+        };
+        const __m128i dR = difference(0), dG = difference(1), dB = difference(2), zero = _mm_setzero_si128();
+        // Green's and blue's differences as bytes in the two halves, their levels 6 and 7 out of reach.
+        const __m128i pad = _mm_setr_epi8(0, 0, 0, 0, 0, 0, -1, -1, 0, 0, 0, 0, 0, 0, -1, -1);
+        const __m128i gb = _mm_or_si128(_mm_packus_epi16(dG, dB), pad);
+        // Minima in each half by halving: pairs, quads (blue's first four levels are red level 7's), all.
+        __m128i mins = _mm_min_epu8(gb, _mm_or_si128(_mm_slli_epi16(gb, 8), _mm_srli_epi16(gb, 8)));
+        mins = _mm_min_epu8(mins, _mm_shufflehi_epi16(_mm_shufflelo_epi16(mins, 0xB1), 0xB1));
+        const __m128i minB4 = _mm_unpackhi_epi8(mins, zero); // in words 0 .. 3
+        mins = _mm_min_epu8(mins, _mm_shuffle_epi32(mins, 0xB1));
+        const __m128i minGB = _mm_add_epi16(_mm_unpacklo_epi8(mins, zero), _mm_unpackhi_epi8(mins, zero));
+        // Per red level its smallest sum; level 7 (entries 252 .. 255) has only green level 0 and blue 0 .. 3.
+        const __m128i best =
+            _mm_add_epi16(_mm_add_epi16(dR, _mm_slli_si128(_mm_add_epi16(dG, minB4), 14)),
+                          _mm_and_si128(minGB, _mm_setr_epi16(-1, -1, -1, -1, -1, -1, -1, 0)));
+        // The smallest sum: red's smallest over levels 0 .. 6 plus green's and blue's, or red level 7's best.
+        __m128i minR = _mm_or_si128(dR, _mm_setr_epi16(0, 0, 0, 0, 0, 0, 0, 0x400));
+        minR = _mm_min_epi16(minR, _mm_shuffle_epi32(minR, 0x4E));
+        minR = _mm_min_epi16(minR, _mm_shuffle_epi32(minR, 0xB1));
+        minR = _mm_min_epi16(minR, _mm_shufflehi_epi16(_mm_shufflelo_epi16(minR, 0xB1), 0xB1));
+        const __m128i least = _mm_min_epi16(_mm_add_epi16(minR, minGB),
+                                            _mm_shuffle_epi32(_mm_shufflehi_epi16(best, 0xFF), 0xFF));
+        const __m128i third = _mm_set1_epi16(21846); // x / 3 = (x * 21846) >> 16 for x < 32768
+        const __m128i qualifies = _mm_cmpeq_epi16(_mm_mulhi_epu16(best, third), _mm_mulhi_epu16(least, third));
+        // best mod 3: the low half of best x 21846 is 21846 (best mod 3) + 2 (best / 3), so its top two bits.
+        const __m128i mod = _mm_srli_epi16(_mm_mullo_epi16(best, third), 14);
+        // Excess over the minimum, as bytes: green | blue, and blue over its first four levels | red's mod 3.
+        const __m128i excessGB = _mm_or_si128(_mm_subs_epu8(gb, mins), pad);
+        const __m128i excessF =
+            _mm_or_si128(_mm_packus_epi16(_mm_sub_epi16(dB, minB4), mod),
+                         _mm_setr_epi8(0, 0, 0, 0, -1, -1, -1, -1, 0, 0, 0, 0, 0, 0, 0, 0));
+        const __m128i one = _mm_set1_epi8(1), two = _mm_set1_epi8(2);
+        unsigned gbWithin[3], fWithin[3]; // the bytes within slack 0, 1, 2
+        gbWithin[0] = (unsigned)_mm_movemask_epi8(_mm_cmpeq_epi8(excessGB, zero));
+        gbWithin[1] = (unsigned)_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_subs_epu8(excessGB, one), zero));
+        gbWithin[2] = (unsigned)_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_subs_epu8(excessGB, two), zero));
+        fWithin[0] = (unsigned)_mm_movemask_epi8(_mm_cmpeq_epi8(excessF, zero));
+        fWithin[1] = (unsigned)_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_subs_epu8(excessF, one), zero));
+        fWithin[2] = (unsigned)_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_subs_epu8(excessF, two), zero));
+        // The highest qualifying red level and the slack left there (2 - its best mod 3); the highest green
+        // within it, and the highest blue within what green leaves (the slack less green's excess, which counts
+        // the slacks below 2 that do not hold that green).
+        const int r = Top((unsigned)_mm_movemask_epi8(_mm_packs_epi16(qualifies, qualifies)) & 255);
+        const int slack = (int)((fWithin[0] >> (8 + r)) & 1) + (int)((fWithin[1] >> (8 + r)) & 1);
+        const int g = Top(gbWithin[slack] & 255);
+        const int blue = (int)((gbWithin[0] >> g) & 1) + (int)((gbWithin[1] >> g) & 1) + slack - 2;
+        const int b = Top(gbWithin[blue] >> 8);
+        // Red level 7: blue within the slack over its first four levels.
+        const int b7 = Top(fWithin[slack] & 15);
+        int seven = -(int)(r == 7); // hidden from the compiler: a branch on it would be mispredicted
+        __asm__("" : "+r"(seven));
+        const int inside = 288 * g + 48 * b, top = 48 * b7;
+        return 1728 * r + (inside ^ ((inside ^ top) & seven));
+    }
+};
+
+// [v x 4 | w x 4] for pixel I of four whose (v, w) pairs are the dwords of vw.
+template <int I> inline __m128i SpreadPair(__m128i vw) {
+    return _mm_shufflehi_epi16(_mm_shufflelo_epi16(_mm_shuffle_epi32(vw, I * 0x55), 0x00), 0x55);
+}
+// v x 8 for pixel I of four whose values stand twice in the dwords of vv.
+template <int I> inline __m128i Spread(__m128i vv) { return _mm_shuffle_epi32(vv, I * 0x55); }
+#endif
+
 // One stored row. done (null when rows simply go in order on one thread) counts, per row, the columns already
-// final: a block waits until the row before has passed its last column + 3 (the rows before that are then
+// final: a step waits until the row before has passed its last column + 3 (the rows before that are then
 // further still) and publishes its own progress when it ends.
 class RowStippler {
 public:
     RowStippler(int row, int width, const unsigned char *srcPixels, unsigned char *dstPixels, size_t stride,
-                const StipplePalette &palette, const StipplePlanes *planes, std::atomic<int> *done)
+                const StipplePalette &palette, const StipplePlanes *planes, std::atomic<int> *done,
+                const void *lanes)
         : row_(row), width_(width), src_(srcPixels + stride * (size_t)row), dst_(dstPixels + stride * (size_t)row),
           planes_(planes), done_(done), palette_(palette), chooser_{palette} {
         for (const NeighbourWeight &n : kWeights) {
@@ -297,47 +525,100 @@ public:
             weightOf_[count_] = n.weight;
             ++count_;
         }
+        // Pixels with all their neighbours: rows from 3 on, columns 3 ... width - 4.
+        planar_ = planes_ && count_ == kWeightCount && width_ > 6;
+#if defined(__SSE2__)
+        lanes_ = static_cast<const LaneTables *>(lanes);
+        kind_ = planar_ && lanes_ ? lanes_->kind : LaneKind::kNone;
+#endif
     }
 
+    // Whole rows: the single-row kernel and rows that run alone.
     void Run() {
-        if (planes_) planes_->Widen(src_, row_, false);
-        // Pixels with all their neighbours: rows from 3 on, columns 3 ... width - 4.
-        const bool planar = planes_ && count_ == kWeightCount && width_ > 6;
-        if (!planar) {
-            WaitAbove(width_);
-            for (int c = 0; c < width_; ++c) Emit(c, ChooseAnyPixel(c));
-            Publish(width_);
-            return;
+        Begin();
+        while (!Finished()) {
+            WaitAbove(Need());
+            RunStep();
         }
-        WaitAbove(6);
-        for (int c = 0; c < 3; ++c) Emit(c, ChooseAnyPixel(c));
-        Publish(3);
-        for (int a = 3; a < width_ - 3; a += kBlock) {
-            const int b = a + kBlock < width_ - 3 ? a + kBlock : width_ - 3;
-            WaitAbove(b + 3);
-            int c = a;
+    }
+
+    // Two rows on one thread, the second as far behind the first as its steps read (three columns past their
+    // end): the two rows' pixel chains do not depend on each other, so their steps interleave pixel by pixel and
+    // the processor overlaps them.
+    static void RunPair(RowStippler &a, RowStippler &b) {
+        a.Begin();
+        b.Begin();
+        while (!a.Finished() || !b.Finished()) {
+            if (!b.Finished() && b.Ready()) {
 #if defined(__SSE2__)
-            const int n = (b - a) & ~7;
-            UpperSums(a, n);
-            ChooseInsideRun(a, n);
-            c = a + n;
+                if (!a.Finished() && a.InsideNext() && b.InsideNext() && a.kind_ != LaneKind::kNone) {
+                    a.WaitAbove(a.Need());
+                    RunInsideTogether(a, b);
+                    continue;
+                }
 #endif
-            for (; c < b; ++c) Emit(c, ChooseAnyPixel(c));
-            Publish(b);
+                b.RunStep();
+            } else {
+                a.WaitAbove(a.Need());
+                a.RunStep();
+            }
         }
-        WaitAbove(width_);
-        for (int c = width_ - 3; c < width_; ++c) Emit(c, ChooseAnyPixel(c));
-        Publish(width_);
     }
 
 private:
+    void Begin() {
+        if (planes_) planes_->Widen(src_, row_, false);
+#if defined(__SSE2__)
+        if (planar_) {
+            for (int dr = 0; dr < 4; ++dr) rows_[dr] = planes_->Planes(row_ - 3 + dr);
+            span_ = planes_->span();
+        }
+#endif
+    }
+    bool Finished() const { return cursor_ >= width_; }
+    // The end of the next step: all at once without the planes, else the three left columns, steps of the
+    // inside, and the three right columns.
+    int StepEnd() const {
+        if (!planar_) return width_;
+        if (cursor_ < 3) return 3;
+        if (cursor_ >= width_ - 3) return width_;
+        return cursor_ + kStep < width_ - 3 ? cursor_ + kStep : width_ - 3;
+    }
+    bool InsideNext() const { return planar_ && cursor_ >= 3 && cursor_ < width_ - 3; }
+    // Columns of the row before that the next step reads.
+    int Need() const { return StepEnd() + 3 < width_ ? StepEnd() + 3 : width_; }
+    bool Ready() const {
+        return !done_ || row_ == 0 || done_[row_ - 1].load(std::memory_order_acquire) >= Need();
+    }
     void WaitAbove(int columns) const {
         if (!done_ || row_ == 0) return;
-        if (columns > width_) columns = width_;
         while (done_[row_ - 1].load(std::memory_order_acquire) < columns) std::this_thread::yield();
     }
     void Publish(int columns) const {
         if (done_) done_[row_].store(columns, std::memory_order_release);
+    }
+
+    void RunStep() {
+        const int a = cursor_, b = StepEnd();
+        int c = a;
+#if defined(__SSE2__)
+        if (InsideNext()) {
+            const int n = (b - a) & ~7;
+            if (kind_ == LaneKind::kNone) {
+                UpperSums(a, n);
+                ChooseInsideRun(a, n);
+            } else {
+                LaneInputs(a, n);
+                if (kind_ == LaneKind::kFixed16) LaneRun<Fixed16Search>(*this, n);
+                else LaneRun<CubeSearch>(*this, n);
+                LaneEmit(a, n);
+            }
+            c = a + n;
+        }
+#endif
+        for (; c < b; ++c) Emit(c, ChooseAnyPixel(c));
+        cursor_ = b;
+        Publish(b);
     }
 
     void Emit(int c, int k) {
@@ -356,6 +637,13 @@ private:
             left_[1][ch] = left_[0][ch];
         }
         left_[0][0] = e.blue, left_[0][1] = e.green, left_[0][2] = e.red;
+#if defined(__SSE2__)
+        if (kind_ != LaneKind::kNone) {
+            code_[2] = code_[1];
+            code_[1] = code_[0];
+            code_[0] = kind_ == LaneKind::kFixed16 ? Fixed16Search::Code(k) : CubeSearch::Code(k);
+        }
+#endif
     }
 
     // Any pixel: every neighbour that exists, from the pictures' bytes.
@@ -380,48 +668,66 @@ private:
     }
 
 #if defined(__SSE2__)
-    // The sums over the neighbours in the rows before this one, and the weights of the three left neighbours,
-    // for the n pixels from column a (n a multiple of 8). Weighted sums stay below 96 x 255 in 16-bit lanes.
-    void UpperSums(int a, int n) {
-        const int16_t *cur[3] = {planes_->Src(row_, 0), planes_->Src(row_, 1), planes_->Src(row_, 2)};
-        const int16_t *ns[kUpperCount][3], *nd[kUpperCount][3];
-        for (int i = 0; i < kUpperCount; ++i)
-            for (int ch = 0; ch < 3; ++ch) {
-                ns[i][ch] = planes_->Src(row_ + kWeights[i].dr, ch) + kWeights[i].dc;
-                nd[i][ch] = planes_->Dst(row_ + kWeights[i].dr, ch) + kWeights[i].dc;
-            }
-        auto load = [](const int16_t *p) { return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p)); };
+    // For the eight pixels from column c: the sums over the neighbours in the rows before this one, and the
+    // weights of the three left neighbours (0 across an edge). Weighted sums stay below 96 x 255 in 16-bit lanes.
+    struct GroupSums {
+        __m128i b, g, r, h, left[3];
+    };
+    GroupSums Sums(int c) const {
+        // Plane ch of row row - 3 + dr, column c + dc, as a row base plus a per-plane index plus a constant.
+        const ptrdiff_t x = 2 * (ptrdiff_t)c, stride = 2 * (ptrdiff_t)span_;
+        const ptrdiff_t at[6] = {x, x + stride, x + 2 * stride, x + 3 * stride, x + 4 * stride, x + 5 * stride};
+        auto plane = [&](int dr, int ch, int dc) {
+            return Load(reinterpret_cast<const char *>(rows_[dr]) + at[ch] + 2 * dc);
+        };
+        const __m128i sb = plane(3, 0, 0), sg = plane(3, 1, 0), sr = plane(3, 2, 0);
         const __m128i edge = _mm_set1_epi16(kEdgeDistance);
+        // Near (source colours closer than kEdgeDistance) as a mask, for the neighbour at (dr - 3, dc).
+        auto near = [&](int dr, int dc) {
+            const __m128i nb = plane(dr, 0, dc), ng = plane(dr, 1, dc), nr = plane(dr, 2, dc);
+            const __m128i dist = _mm_add_epi16(
+                _mm_add_epi16(_mm_or_si128(_mm_subs_epu16(sb, nb), _mm_subs_epu16(nb, sb)),
+                              _mm_or_si128(_mm_subs_epu16(sg, ng), _mm_subs_epu16(ng, sg))),
+                _mm_or_si128(_mm_subs_epu16(sr, nr), _mm_subs_epu16(nr, sr)));
+            return _mm_cmpgt_epi16(edge, dist);
+        };
+        GroupSums s;
+        s.b = s.g = s.r = s.h = _mm_setzero_si128();
+#pragma GCC unroll 18
+        for (int i = 0; i < kUpperCount; ++i) {
+            const NeighbourWeight &n = kWeights[i];
+            const __m128i mask = near(3 + n.dr, n.dc);
+            const __m128i db = plane(3 + n.dr, 3, n.dc), dg = plane(3 + n.dr, 4, n.dc), dr = plane(3 + n.dr, 5, n.dc);
+            if (n.weight == 1) {
+                s.b = _mm_add_epi16(s.b, _mm_and_si128(mask, db));
+                s.g = _mm_add_epi16(s.g, _mm_and_si128(mask, dg));
+                s.r = _mm_add_epi16(s.r, _mm_and_si128(mask, dr));
+                s.h = _mm_sub_epi16(s.h, mask);
+            } else {
+                const __m128i w = _mm_and_si128(mask, _mm_set1_epi16((short)n.weight));
+                s.b = _mm_add_epi16(s.b, _mm_mullo_epi16(w, db));
+                s.g = _mm_add_epi16(s.g, _mm_mullo_epi16(w, dg));
+                s.r = _mm_add_epi16(s.r, _mm_mullo_epi16(w, dr));
+                s.h = _mm_add_epi16(s.h, w);
+            }
+        }
+#pragma GCC unroll 3
+        for (int k = 0; k < 3; ++k) {
+            const NeighbourWeight &lw = kWeights[kUpperCount + k]; // (0, -3), (0, -2), (0, -1)
+            s.left[k] = _mm_and_si128(near(3, lw.dc), _mm_set1_epi16((short)lw.weight));
+        }
+        return s;
+    }
+
+    // The generic palettes: the upper sums and left weights for the n pixels from column a (n a multiple of 8).
+    void UpperSums(int a, int n) {
         for (int j = 0; j < n; j += 8) {
-            const int c = a + j;
-            const __m128i sb = load(cur[0] + c), sg = load(cur[1] + c), sr = load(cur[2] + c);
-            // The weight of a neighbour whose source colour is near this pixel's, else 0.
-            auto weight = [&](const int16_t *const p[3], int w) {
-                const __m128i nb = load(p[0] + c), ng = load(p[1] + c), nr = load(p[2] + c);
-                const __m128i dist = _mm_add_epi16(
-                    _mm_add_epi16(_mm_sub_epi16(_mm_max_epi16(sb, nb), _mm_min_epi16(sb, nb)),
-                                  _mm_sub_epi16(_mm_max_epi16(sg, ng), _mm_min_epi16(sg, ng))),
-                    _mm_sub_epi16(_mm_max_epi16(sr, nr), _mm_min_epi16(sr, nr)));
-                return _mm_and_si128(_mm_cmpgt_epi16(edge, dist), _mm_set1_epi16((short)w));
-            };
-            __m128i accB = _mm_setzero_si128(), accG = accB, accR = accB, accH = accB;
-            for (int i = 0; i < kUpperCount; ++i) {
-                const __m128i w = weight(ns[i], kWeights[i].weight);
-                accB = _mm_add_epi16(accB, _mm_mullo_epi16(w, load(nd[i][0] + c)));
-                accG = _mm_add_epi16(accG, _mm_mullo_epi16(w, load(nd[i][1] + c)));
-                accR = _mm_add_epi16(accR, _mm_mullo_epi16(w, load(nd[i][2] + c)));
-                accH = _mm_add_epi16(accH, w);
-            }
-            auto store = [](int16_t *p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i *>(p), v); };
-            store(upper_.b + j, accB);
-            store(upper_.g + j, accG);
-            store(upper_.r + j, accR);
-            store(upper_.h + j, accH);
-            for (int k = 0; k < 3; ++k) {
-                const NeighbourWeight &lw = kWeights[kUpperCount + k]; // (0, -3), (0, -2), (0, -1)
-                const int16_t *p[3] = {cur[0] + lw.dc, cur[1] + lw.dc, cur[2] + lw.dc};
-                store(upper_.left[k] + j, weight(p, lw.weight));
-            }
+            const GroupSums s = Sums(a + j);
+            Store(upper_.b + j, s.b);
+            Store(upper_.g + j, s.g);
+            Store(upper_.r + j, s.r);
+            Store(upper_.h + j, s.h);
+            for (int k = 0; k < 3; ++k) Store(upper_.left[k] + j, s.left[k]);
         }
     }
 
@@ -458,9 +764,146 @@ private:
         left_[2][0] = l3b, left_[2][1] = l3g, left_[2][2] = l3r;
     }
 
+    // The vector searches' inputs for the n pixels from column a (n a multiple of 8), in their lane layouts.
+    void LaneInputs(int a, int n) {
+        const bool fixed16 = kind_ == LaneKind::kFixed16;
+        const __m128i l0 = Load(lanes_->level[0]), l1 = Load(lanes_->level[1]), l2 = Load(lanes_->level[2]);
+        const __m128i self = _mm_set1_epi16(kSelfWeight);
+        __m128i slot[3];
+        for (int k = 0; k < 3; ++k) slot[k] = _mm_set1_epi16((short)lanes_->slot[k]);
+        for (int j = 0; j < n; j += 8) {
+            const int c = a + j;
+            const GroupSums s = Sums(c);
+            const __m128i left = _mm_add_epi16(_mm_add_epi16(s.left[0], s.left[1]), s.left[2]);
+            Store(step_.h + j, _mm_add_epi16(_mm_add_epi16(self, s.h), left));
+            for (int k = 0; k < 3; ++k)
+                Store(step_.off[k] + j, _mm_and_si128(_mm_cmpgt_epi16(s.left[k], _mm_setzero_si128()), slot[k]));
+            const int16_t *cur = rows_[3] + c;
+            const __m128i sb = Load(cur), sg = Load(cur + span_), sr = Load(cur + 2 * span_);
+            if (fixed16) {
+                const __m128i rg[2] = {_mm_unpacklo_epi16(s.r, s.g), _mm_unpackhi_epi16(s.r, s.g)};
+                const __m128i bb[2] = {_mm_unpacklo_epi16(s.b, s.b), _mm_unpackhi_epi16(s.b, s.b)};
+                const __m128i vrg[2] = {_mm_unpacklo_epi16(sr, sg), _mm_unpackhi_epi16(sr, sg)};
+                const __m128i vbb[2] = {_mm_unpacklo_epi16(sb, sb), _mm_unpackhi_epi16(sb, sb)};
+                for (int half = 0; half < 2; ++half) {
+                    const int p = j + 4 * half;
+                    PutFixed16<0>(p, rg[half], bb[half], vrg[half], vbb[half], l0, l1);
+                    PutFixed16<1>(p, rg[half], bb[half], vrg[half], vbb[half], l0, l1);
+                    PutFixed16<2>(p, rg[half], bb[half], vrg[half], vbb[half], l0, l1);
+                    PutFixed16<3>(p, rg[half], bb[half], vrg[half], vbb[half], l0, l1);
+                }
+            } else {
+                const __m128i v[2][6] = {
+                    {_mm_unpacklo_epi16(s.r, s.r), _mm_unpacklo_epi16(s.g, s.g), _mm_unpacklo_epi16(s.b, s.b),
+                     _mm_unpacklo_epi16(sr, sr), _mm_unpacklo_epi16(sg, sg), _mm_unpacklo_epi16(sb, sb)},
+                    {_mm_unpackhi_epi16(s.r, s.r), _mm_unpackhi_epi16(s.g, s.g), _mm_unpackhi_epi16(s.b, s.b),
+                     _mm_unpackhi_epi16(sr, sr), _mm_unpackhi_epi16(sg, sg), _mm_unpackhi_epi16(sb, sb)}};
+                for (int half = 0; half < 2; ++half) {
+                    const int p = j + 4 * half;
+                    PutCube<0>(p, v[half], l0, l1, l2);
+                    PutCube<1>(p, v[half], l0, l1, l2);
+                    PutCube<2>(p, v[half], l0, l1, l2);
+                    PutCube<3>(p, v[half], l0, l1, l2);
+                }
+            }
+        }
+    }
+    template <int I>
+    void PutFixed16(int p, __m128i rg, __m128i bb, __m128i vrg, __m128i vbb, __m128i l0, __m128i l1) {
+        Store(step_.base[0][p + I], _mm_add_epi16(SpreadPair<I>(rg), l0));
+        Store(step_.base[1][p + I], _mm_add_epi16(Spread<I>(bb), l1));
+        Store(step_.source[0][p + I], SpreadPair<I>(vrg));
+        Store(step_.source[1][p + I], Spread<I>(vbb));
+    }
+    template <int I> void PutCube(int p, const __m128i v[6], __m128i l0, __m128i l1, __m128i l2) {
+        Store(step_.base[0][p + I], _mm_add_epi16(Spread<I>(v[0]), l0));
+        Store(step_.base[1][p + I], _mm_add_epi16(Spread<I>(v[1]), l1));
+        Store(step_.base[2][p + I], _mm_add_epi16(Spread<I>(v[2]), l2));
+        Store(step_.source[0][p + I], Spread<I>(v[3]));
+        Store(step_.source[1][p + I], Spread<I>(v[4]));
+        Store(step_.source[2][p + I], Spread<I>(v[5]));
+    }
+
+    // The chain of choices over a row's step, on its own.
+    template <class Search> static void LaneRun(RowStippler &x, int n) {
+        size_t c1 = (size_t)x.code_[0], c2 = (size_t)x.code_[1], c3 = (size_t)x.code_[2];
+        for (int j = 0; j < n; ++j) {
+            const size_t c = (size_t)Search::Pixel(*x.lanes_, x.step_, j, c1, c2, c3);
+            x.step_.code[j] = (uint16_t)c;
+            c3 = c2, c2 = c1, c1 = c;
+        }
+        x.code_[0] = (int)c1, x.code_[1] = (int)c2, x.code_[2] = (int)c3;
+    }
+    // Two rows' chains, pixel by pixel, then whatever is left of the longer.
+    template <class Search> static void LaneRunTogether(RowStippler &x, int nx, RowStippler &y, int ny) {
+        size_t xc1 = (size_t)x.code_[0], xc2 = (size_t)x.code_[1], xc3 = (size_t)x.code_[2];
+        size_t yc1 = (size_t)y.code_[0], yc2 = (size_t)y.code_[1], yc3 = (size_t)y.code_[2];
+        const int n = nx < ny ? nx : ny;
+        const LaneTables &t = *x.lanes_;
+        for (int j = 0; j < n; ++j) {
+            const size_t cx = (size_t)Search::Pixel(t, x.step_, j, xc1, xc2, xc3);
+            const size_t cy = (size_t)Search::Pixel(t, y.step_, j, yc1, yc2, yc3);
+            x.step_.code[j] = (uint16_t)cx;
+            y.step_.code[j] = (uint16_t)cy;
+            xc3 = xc2, xc2 = xc1, xc1 = cx;
+            yc3 = yc2, yc2 = yc1, yc1 = cy;
+        }
+        for (int j = n; j < nx; ++j) {
+            const size_t cx = (size_t)Search::Pixel(t, x.step_, j, xc1, xc2, xc3);
+            x.step_.code[j] = (uint16_t)cx;
+            xc3 = xc2, xc2 = xc1, xc1 = cx;
+        }
+        for (int j = n; j < ny; ++j) {
+            const size_t cy = (size_t)Search::Pixel(t, y.step_, j, yc1, yc2, yc3);
+            y.step_.code[j] = (uint16_t)cy;
+            yc3 = yc2, yc2 = yc1, yc1 = cy;
+        }
+        x.code_[0] = (int)xc1, x.code_[1] = (int)xc2, x.code_[2] = (int)xc3;
+        y.code_[0] = (int)yc1, y.code_[1] = (int)yc2, y.code_[2] = (int)yc3;
+    }
+    static void RunInsideTogether(RowStippler &x, RowStippler &y) {
+        const int ax = x.cursor_, bx = x.StepEnd(), ay = y.cursor_, by = y.StepEnd();
+        const int nx = (bx - ax) & ~7, ny = (by - ay) & ~7;
+        x.LaneInputs(ax, nx);
+        y.LaneInputs(ay, ny);
+        if (x.kind_ == LaneKind::kFixed16) LaneRunTogether<Fixed16Search>(x, nx, y, ny);
+        else LaneRunTogether<CubeSearch>(x, nx, y, ny);
+        x.LaneEmit(ax, nx);
+        y.LaneEmit(ay, ny);
+        for (int c = ax + nx; c < bx; ++c) x.Emit(c, x.ChooseAnyPixel(c));
+        for (int c = ay + ny; c < by; ++c) y.Emit(c, y.ChooseAnyPixel(c));
+        x.cursor_ = bx;
+        y.cursor_ = by;
+        x.Publish(bx);
+        y.Publish(by);
+    }
+
+    // The step's chosen colours into the picture and the planes.
+    void LaneEmit(int a, int n) {
+        int16_t *planeB = planes_->Dst(row_, 0), *planeG = planes_->Dst(row_, 1), *planeR = planes_->Dst(row_, 2);
+        const bool fixed16 = kind_ == LaneKind::kFixed16;
+        for (int j = 0; j < n; ++j) {
+            const int c = a + j, code = step_.code[j];
+            const PaletteEntryRgb &e = palette_.entries[fixed16 ? Fixed16Search::Entry(code) : CubeSearch::Entry(code)];
+            unsigned char *d = dst_ + 3 * (size_t)c;
+            d[0] = e.blue;
+            d[1] = e.green;
+            d[2] = e.red;
+            planeB[c] = e.blue;
+            planeG[c] = e.green;
+            planeR[c] = e.red;
+        }
+    }
+
     struct UpperBlock {
-        alignas(16) int16_t b[kBlock], g[kBlock], r[kBlock], h[kBlock], left[3][kBlock];
+        alignas(16) int16_t b[kStep], g[kStep], r[kStep], h[kStep], left[3][kStep];
     } upper_;
+    const LaneTables *lanes_ = nullptr;
+    LaneKind kind_ = LaneKind::kNone;
+    const int16_t *rows_[4] = {}; // the planes of rows row - 3 .. row
+    size_t span_ = 0;
+    int code_[3] = {0, 0, 0}; // codes of the colours chosen at c - 1, c - 2, c - 3
+    LaneStep step_;
 #endif
 
     int row_, width_;
@@ -470,6 +913,8 @@ private:
     std::atomic<int> *done_;
     const StipplePalette &palette_;
     Chooser chooser_;
+    bool planar_ = false;
+    int cursor_ = 0; // columns done
     int count_ = 0;
     ptrdiff_t offset_[kWeightCount];
     int dcOf_[kWeightCount], weightOf_[kWeightCount];
@@ -492,7 +937,13 @@ void StippleRow(int row, const void *lockedSource, void *lockedDestination, size
             planes.Widen(src + rowStride * (size_t)q, q, false);
             planes.Widen(dst + rowStride * (size_t)q, q, true);
         }
-    RowStippler(row, width, src, dst, rowStride, palette, planes ? &planes : nullptr, nullptr).Run();
+#if defined(__SSE2__)
+    const LaneTables lanes(palette);
+    const void *lanePtr = &lanes;
+#else
+    const void *lanePtr = nullptr;
+#endif
+    RowStippler(row, width, src, dst, rowStride, palette, planes ? &planes : nullptr, nullptr, lanePtr).Run();
 }
 
 namespace {
@@ -522,9 +973,9 @@ PackedDib NewStippleTarget(PackedDib source, const StipplePalette &palette) {
 }
 
 // Stipples every row of `source` into `target` (made by NewStippleTarget). Rows run as a wavefront: each thread
-// takes the next row and follows the row before it a block behind; the ring holds every row a running row may read
-// (at most `threads` rows run at once, each reading three back). beforeRow is called on the calling thread, once
-// per row in order.
+// takes the next two rows and follows the row before them a step behind; the ring holds every row a running row
+// may read (at most `threads` pairs run at once, each reading three back). beforeRow is called on the calling
+// thread, once per row in order.
 template <class BeforeRow>
 void StippleInto(PackedDib source, PackedDib target, const StipplePalette &palette, BeforeRow beforeRow) {
     BlockLockGuard src(source), dst(target);
@@ -533,19 +984,29 @@ void StippleInto(PackedDib source, PackedDib target, const StipplePalette &palet
     const int height = header->biHeight, width = header->biWidth;
     const size_t stride = Stride24(width);
     int threads = WorkerThreads();
-    StipplePlanes planes(width, threads + 4);
+    StipplePlanes planes(width, 2 * threads + 4);
     std::vector<std::atomic<int>> done((size_t)height);
     for (std::atomic<int> &d : done) d.store(0);
     if (!planes) threads = 1;
+#if defined(__SSE2__)
+    const LaneTables lanes(palette);
+    const void *lanePtr = &lanes;
+#else
+    const void *lanePtr = nullptr;
+#endif
     const unsigned char *srcPixels = DibPixels(src.get());
     unsigned char *dstPixels = DibPixels(dst.get());
     ForEachRowChunk(
-        height, 1, threads,
+        height, 2, threads,
         [&](int64_t first, int64_t end, int) {
-            for (int64_t i = first; i < end; ++i)
-                RowStippler((int)i, width, srcPixels, dstPixels, stride, palette, planes ? &planes : nullptr,
-                            done.data())
-                    .Run();
+            const StipplePlanes *p = planes ? &planes : nullptr;
+            if (end - first == 2) {
+                RowStippler a((int)first, width, srcPixels, dstPixels, stride, palette, p, done.data(), lanePtr);
+                RowStippler b((int)first + 1, width, srcPixels, dstPixels, stride, palette, p, done.data(), lanePtr);
+                RowStippler::RunPair(a, b);
+            } else
+                for (int64_t i = first; i < end; ++i)
+                    RowStippler((int)i, width, srcPixels, dstPixels, stride, palette, p, done.data(), lanePtr).Run();
         },
         [&](int64_t i) { beforeRow(i, (int64_t)height); });
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "image/range_palette.h"
+#include "platform/workers.h"
 #include "test_host.h"
 #include "test_support.h"
 #include "view/stipple.h"
@@ -107,6 +108,43 @@ TEST(Stipple, MatchesThePlainSearchOnPhotoLikePictures) {
         DibOwner out(StipplePicture(photo.get(), c.palette));
         RecordPicture(std::string("stipple_photo_") + c.name, out.get());
     }
+}
+
+TEST(Stipple, MatchesThePlainSearchOnNoisyPictures) {
+    // Noise, and a few close levels (ties, and edges both ways), in widths around the 64-column steps a row takes
+    // and the step two rows on one thread keep between them, on one thread and on three.
+    // A narrow range puts a channel's levels within one or two of each other after the division.
+    PaletteEntryRgb range[256], narrow[256];
+    MakeRangePaletteEntries(255, 255, 255, 0, 0, 0, range);
+    MakeRangePaletteEntries(110, 105, 120, 100, 95, 110, narrow);
+    const struct { StipplePalette palette; const PaletteEntryRgb *entries; int n; } cases[] = {
+        {MakeStipplePalette16(), kStippleColours16, 16},
+        {MakeStipplePalette256(range), range, 256},
+        {MakeStipplePalette256(narrow), narrow, 256},
+    };
+    EXPECT_TRUE(cases[2].palette.cube);
+    static const uint32_t kLevels[] = {0, 50, 51, 101, 102, 105, 128, 192, 255};
+    for (bool few : {false, true})
+        for (auto size : {std::pair<int, int>{70, 7}, {141, 6}, {134, 5}}) {
+            uint32_t seed = (uint32_t)size.first;
+            DibOwner src(PictureFrom(size.first, size.second, [&](int, int) {
+                uint32_t c = 0;
+                for (int ch = 0; ch < 3; ++ch) {
+                    seed = seed * 1103515245u + 12345u;
+                    c = c << 8 | (few ? kLevels[(seed >> 16) % 9] : (seed >> 16) & 255);
+                }
+                return c;
+            }));
+            for (const auto &c : cases) {
+                const Rows want = ReferenceStipple(RowsOf(src.get()), c.entries, c.n);
+                for (int threads : {1, 3}) {
+                    SetWorkerThreads(threads);
+                    EXPECT_EQ(Stippled(src.get(), c.palette), want) << c.n << " colours, " << size.first << " wide, "
+                                                                    << threads << " threads" << (few ? ", few" : "");
+                }
+                SetWorkerThreads(0);
+            }
+        }
 }
 
 TEST(Stipple, UniformPaletteColoursStay) {
