@@ -107,8 +107,12 @@ void MedianFilterRow(const unsigned char *const rows[3], unsigned char *out, int
     const int in0 = first < 1 ? 1 : first, in1 = last > width - 2 ? width - 2 : last;
 #if defined(__SSE2__)
     if (fullRows && in0 <= in1) {
-        const size_t j1 = (size_t)in1 * 3 + 2;
-        for (size_t j = InteriorBytes(rows, out, (size_t)in0 * 3, j1); j <= j1; ++j)
+        const size_t j0 = (size_t)in0 * 3, j1 = (size_t)in1 * 3 + 2;
+        size_t j = InteriorBytes(rows, out, j0, j1);
+        // The few bytes left: one more run of sixteen ending at the last, over bytes already done (the same
+        // values again, as `out` is not one of the rows read).
+        if (j <= j1 && j1 + 1 - j0 >= 16) j = InteriorBytes(rows, out, j1 + 1 - 16, j1);
+        for (; j <= j1; ++j)
             out[j] = (unsigned char)BorderPixel(rows, width, (int)(j / 3), (int)(j % 3));
         for (int ch = 0; ch < 3; ++ch) {
             for (int x = first; x < in0; ++x) out[x * 3 + ch] = (unsigned char)BorderPixel(rows, width, x, ch);

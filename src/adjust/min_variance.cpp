@@ -125,6 +125,9 @@ void InteriorBytes(const unsigned char *const rows[5], unsigned char *out, int w
     size_t j = j0;
     if (WideVectors()) j = MinVarianceInteriorWide(rows, out, j0, j1);
     if (j <= j1) j = min_variance_lanes::InteriorLanes<Lanes128>(rows, out, j, j1);
+    // The few bytes left: one more run of four ending at the last, over bytes already done (the same values
+    // again, as `out` is not one of the rows read).
+    if (j <= j1 && j1 + 1 - j0 >= 4) j = min_variance_lanes::InteriorLanes<Lanes128>(rows, out, j1 + 1 - 4, j1);
     for (; j <= j1; ++j) out[j] = (unsigned char)BorderPixel(rows, width, (int)(j / 3), (int)(j % 3));
 }
 #endif

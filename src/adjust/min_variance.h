@@ -11,7 +11,8 @@ extern const MaskCell kVarianceMasks[9][8];
 inline int VarianceMaskSize(int mask) { return mask == 8 ? 8 : 6; }
 
 // Filters one stored row r: rows[0..4] are the source rows r - 2 ... r + 2 (null outside the picture; rows[2]
-// never null), `out` is row r of the output; only columns in `cols` are written, channels switched off are copied.
+// never null), `out` is row r of the output (not one of the rows read); only columns in `cols` are written, channels
+// switched off are copied.
 // Each channel takes the mean of the mask with the smallest spread (sum of squared deviations, not divided by the
 // count); the earlier mask wins ties.
 void MinVarianceRow(const unsigned char *const rows[5], unsigned char *out, int width, const ChannelSwitches &channels,
