@@ -18,7 +18,7 @@ int FilterRows(const LockedPicture24 &pic, const NoiseRunSettings &settings, int
     const int reach = settings.kind == kNoiseMinVariance ? 2 : 1;
     const int slots = reach + 1; // the rows reach below r and row r itself
     const int64_t count = (int64_t)last - first + 1;
-    const int64_t chunkRows = ChunkRowsFor(count, threads, 4);
+    const int64_t chunkRows = ChunkRowsFor(count, threads, 16);
     const int64_t cuts = (count + chunkRows - 1) / chunkRows - 1;
     ScratchBlock ring((size_t)threads * slots * pic.stride);
     ScratchBlock edges((size_t)cuts * 2 * reach * pic.stride);
