@@ -22,7 +22,31 @@ inline int Mid3(int a, int b, int c) {
     return a > b ? a : b;
 }
 
+// The six cells sorted by a twelve-comparator network: branch-free, as the levels are noise to a predictor.
+template <class T, class Sort>
+void SortSix(T v[6], Sort sort2) {
+    static const int kPairs[12][2] = {{0, 5}, {1, 3}, {2, 4}, {1, 2}, {3, 4}, {0, 3},
+                                      {2, 5}, {0, 1}, {2, 3}, {4, 5}, {1, 2}, {3, 4}};
+    for (const auto &pair : kPairs) sort2(v[pair[0]], v[pair[1]]);
+}
+
 int BorderPixel(const unsigned char *const rows[3], int width, int x, int ch) {
+    // Six cells present (a side or the top or bottom row, not a corner): three absent ones sort first and the
+    // index rule lands on the third smallest present value.
+    if (x > 0 && x < width - 1 && (rows[0] != nullptr) != (rows[2] != nullptr)) {
+        const unsigned char *other = rows[0] ? rows[0] : rows[2];
+        const size_t i = (size_t)x * 3 + ch;
+        int v[6] = {rows[1][i - 3], rows[1][i], rows[1][i + 3], other[i - 3], other[i], other[i + 3]};
+        SortSix(v, [](int &a, int &b) { Sort2(a, b); });
+        return v[2];
+    }
+    if ((x == 0 || x == width - 1) && width > 1 && rows[0] && rows[2]) {
+        const int near = x == 0 ? 1 : width - 2;
+        int v[6];
+        for (int dy = 0; dy < 3; ++dy) v[2 * dy] = rows[dy][x * 3 + ch], v[2 * dy + 1] = rows[dy][near * 3 + ch];
+        SortSix(v, [](int &a, int &b) { Sort2(a, b); });
+        return v[2];
+    }
     int v[9], n = 0, present = 0;
     for (int dy = 0; dy < 3; ++dy) {
         for (int dx = -1; dx <= 1; ++dx) {
@@ -98,6 +122,22 @@ size_t InteriorBytes(const unsigned char *const rows[3], unsigned char *out, siz
 }
 #endif
 
+#if defined(__SSE2__)
+// A top or bottom row: every interior byte has six cells (its row and the one neighbour row, three columns), and
+// the third smallest is the median by the index rule. Bytes j0 ... j1 (inclusive), sixteen at a time; returns the
+// first byte not done.
+size_t SixCellBytes(const unsigned char *row, const unsigned char *other, unsigned char *out, size_t j0, size_t j1) {
+    size_t j = j0;
+    for (; j + 16 <= j1 + 1; j += 16) {
+        __m128i v[6] = {Load16(row + j - 3), Load16(row + j), Load16(row + j + 3),
+                        Load16(other + j - 3), Load16(other + j), Load16(other + j + 3)};
+        SortSix(v, [](__m128i &a, __m128i &b) { Sort2(a, b); });
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + j), v[2]);
+    }
+    return j;
+}
+#endif
+
 } // namespace
 
 void MedianFilterRow(const unsigned char *const rows[3], unsigned char *out, int width, ColumnWindow cols) {
@@ -114,6 +154,18 @@ void MedianFilterRow(const unsigned char *const rows[3], unsigned char *out, int
         if (j <= j1 && j1 + 1 - j0 >= 16) j = InteriorBytes(rows, out, j1 + 1 - 16, j1);
         for (; j <= j1; ++j)
             out[j] = (unsigned char)BorderPixel(rows, width, (int)(j / 3), (int)(j % 3));
+        for (int ch = 0; ch < 3; ++ch) {
+            for (int x = first; x < in0; ++x) out[x * 3 + ch] = (unsigned char)BorderPixel(rows, width, x, ch);
+            for (int x = in1 + 1; x <= last; ++x) out[x * 3 + ch] = (unsigned char)BorderPixel(rows, width, x, ch);
+        }
+        return;
+    }
+    if ((rows[0] != nullptr) != (rows[2] != nullptr) && in0 <= in1) {
+        const unsigned char *other = rows[0] ? rows[0] : rows[2];
+        const size_t j0 = (size_t)in0 * 3, j1 = (size_t)in1 * 3 + 2;
+        size_t j = SixCellBytes(rows[1], other, out, j0, j1);
+        if (j <= j1 && j1 + 1 - j0 >= 16) j = SixCellBytes(rows[1], other, out, j1 + 1 - 16, j1);
+        for (; j <= j1; ++j) out[j] = (unsigned char)BorderPixel(rows, width, (int)(j / 3), (int)(j % 3));
         for (int ch = 0; ch < 3; ++ch) {
             for (int x = first; x < in0; ++x) out[x * 3 + ch] = (unsigned char)BorderPixel(rows, width, x, ch);
             for (int x = in1 + 1; x <= last; ++x) out[x * 3 + ch] = (unsigned char)BorderPixel(rows, width, x, ch);
