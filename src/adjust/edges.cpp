@@ -84,9 +84,14 @@ PackedDib EdgeMap(PackedDib picture, bool reportProgress) {
     PackedDib out = NewBlockLike(picture, pic);
     if (!out) return nullptr;
     LockedPicture24 dst(out);
-    ForEachPictureRow(pic.height, nullptr, [&](int r) {
-        EdgeRow(r > 0 ? pic.Row(r - 1) : nullptr, pic.Row(r), r + 1 < pic.height ? pic.Row(r + 1) : nullptr,
-                dst.Row(r), pic.width);
-    });
+    const int threads = WorkerThreads();
+    ForEachRowChunk(
+        pic.height, ChunkRowsForFreshRows(pic.height, threads, pic.stride), threads,
+        [&](int64_t first, int64_t end, int) {
+            for (int r = (int)first; r < (int)end; ++r)
+                EdgeRow(r > 0 ? pic.Row(r - 1) : nullptr, pic.Row(r), r + 1 < pic.height ? pic.Row(r + 1) : nullptr,
+                        dst.Row(r), pic.width);
+        },
+        nullptr);
     return out;
 }

@@ -68,7 +68,7 @@ PackedDib Sharpen(PackedDib picture, bool strong, bool reportProgress) {
     const int divisor = strong ? 1 : 2;
     const size_t bytes = (size_t)pic.width * 3;
     ForEachRowChunk(
-        pic.height, ChunkRowsFor(pic.height, threads, 16), threads,
+        pic.height, ChunkRowsForFreshRows(pic.height, threads, pic.stride), threads,
         [&](int64_t first, int64_t end, int slot) {
             unsigned char *s = smoothed.get() + pic.stride * (size_t)slot;
             for (int r = (int)first; r < (int)end; ++r) {

@@ -41,6 +41,15 @@ int64_t ChunkRowsFor(int64_t count, int threads, int perThread) {
     return rows < 1 ? 1 : rows;
 }
 
+int64_t ChunkRowsForFreshRows(int64_t count, int threads, size_t rowBytes) {
+    constexpr size_t kPage = 2u << 20; // the huge pages the native blocks ask for
+    int64_t rows = ChunkRowsFor(count, threads, 16);
+    const int64_t pageRows = rowBytes ? (int64_t)(kPage / rowBytes) + 1 : 1;
+    const int64_t most = ChunkRowsFor(count, threads, 8);
+    if (pageRows > rows) rows = pageRows < most ? pageRows : most;
+    return rows;
+}
+
 void ForEachRowChunk(int64_t count, int64_t chunkRows, int threads,
                      const std::function<void(int64_t first, int64_t end, int slot)> &work,
                      const std::function<void(int64_t row)> &beforeRow) {

@@ -1,6 +1,7 @@
 // Row-parallel loops for the core's kernels: the rows of one call are split over worker threads, the call returns
 // when all are done, and progress is reported from the calling thread only.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 
@@ -23,15 +24,36 @@ void ForEachRowChunk(int64_t count, int64_t chunkRows, int threads,
 // Chunk rows that give each of `threads` threads about `perThread` chunks (at least one row).
 int64_t ChunkRowsFor(int64_t count, int threads, int perThread);
 
-// ForEachRowChunk for work done one row at a time on any thread: rowFn(row) for rows 0 ... count-1, about
-// sixteen chunks for each of WorkerThreads() threads.
+// Chunk rows for a kernel filling the rows (rowBytes each) of a freshly allocated picture: where the picture is
+// big enough, as tall as a 2 MiB page of them, so each thread has the system zero the pages it goes on to fill
+// rather than fill pages another thread has just zeroed (whose lines then sit in that thread's cache); at least
+// eight chunks per thread.
+int64_t ChunkRowsForFreshRows(int64_t count, int threads, size_t rowBytes);
+
+// ForEachRowChunk for work done one row at a time on any thread: rowFn(row) for rows 0 ... count-1 in chunks of
+// chunkRows on `threads` threads.
 template <class RowFn>
-void ForEachRow(int64_t count, RowFn rowFn, const std::function<void(int64_t row)> &beforeRow = nullptr) {
-    const int threads = WorkerThreads();
+void ForEachRowIn(int64_t count, int64_t chunkRows, int threads, RowFn &rowFn,
+                  const std::function<void(int64_t row)> &beforeRow) {
     ForEachRowChunk(
-        count, ChunkRowsFor(count, threads, 16), threads,
+        count, chunkRows, threads,
         [&rowFn](int64_t first, int64_t end, int) {
             for (int64_t r = first; r < end; ++r) rowFn(r);
         },
         beforeRow);
+}
+
+// About sixteen chunks for each of WorkerThreads() threads.
+template <class RowFn>
+void ForEachRow(int64_t count, RowFn rowFn, const std::function<void(int64_t row)> &beforeRow = nullptr) {
+    const int threads = WorkerThreads();
+    ForEachRowIn(count, ChunkRowsFor(count, threads, 16), threads, rowFn, beforeRow);
+}
+
+// For work filling the rows (rowBytes each) of a freshly allocated picture: chunks of ChunkRowsForFreshRows.
+template <class RowFn>
+void ForEachFreshRow(int64_t count, size_t rowBytes, RowFn rowFn,
+                     const std::function<void(int64_t row)> &beforeRow = nullptr) {
+    const int threads = WorkerThreads();
+    ForEachRowIn(count, ChunkRowsForFreshRows(count, threads, rowBytes), threads, rowFn, beforeRow);
 }

@@ -160,7 +160,7 @@ void EnlargeHeight(const PictureView24 &src, const PictureView24 &dst, int thres
             }
         }
     };
-    ForEachRow(H2, [&](int64_t r) { row((int32_t)r); }, [&](int64_t r) { progress.Row(r, H2); });
+    ForEachFreshRow(H2, dst.stride, [&](int64_t r) { row((int32_t)r); }, [&](int64_t r) { progress.Row(r, H2); });
 }
 
 void EnlargeWidth(const PictureView24 &src, const PictureView24 &dst, int threshold, ResizeProgress &progress) {
@@ -253,7 +253,7 @@ void EnlargeWidth(const PictureView24 &src, const PictureView24 &dst, int thresh
         }
     };
     ForEachRowChunk(
-        H2, ChunkRowsFor(H2, threads, 16), threads,
+        H2, ChunkRowsForFreshRows(H2, threads, dst.stride), threads,
         [&](int64_t first, int64_t end, int slot) {
             unsigned char *smooth = haveSmoothed ? smoothed.get() + 3 * (size_t)W * (size_t)slot : nullptr;
             for (int64_t i = first; i < end; ++i) row((int32_t)i, smooth);

@@ -212,6 +212,6 @@ bool ReduceWidth(const PictureView24 &src, const PictureView24 &dst, int thresho
             for (int ch = 0; ch < 3; ++ch) o[ch] = Cap255((int)((float)A[ch] / qEnd));
         }
     };
-    ForEachRow(H2, [&](int64_t i) { row((int32_t)i); }, [&](int64_t i) { progress.Row(i, H2); });
+    ForEachFreshRow(H2, dst.stride, [&](int64_t i) { row((int32_t)i); }, [&](int64_t i) { progress.Row(i, H2); });
     return true;
 }

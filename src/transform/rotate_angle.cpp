@@ -345,8 +345,8 @@ PackedDib RotateByAngle(PackedDib source, double theta, bool fast) {
     const int64_t halfW2 = W2 / 2, halfH2 = H2 / 2;
 
     RotationProgress progress(degrees);
-    ForEachRow(
-        H2, [&](int64_t y) { RotateRow(sampler, c, s, y, W2, halfW2, halfH2, fast, dst.Row((int32_t)(H2 - 1 - y))); },
+    ForEachFreshRow(
+        H2, dst.stride, [&](int64_t y) { RotateRow(sampler, c, s, y, W2, halfW2, halfH2, fast, dst.Row((int32_t)(H2 - 1 - y))); },
         [&](int64_t y) { progress.Row(y, H2); });
     return result;
 }
