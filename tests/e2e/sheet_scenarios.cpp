@@ -150,17 +150,22 @@ struct SheetWindows {
 Pixels ReadScreen(App &app, HWND page, int x, int y, int w, int h);
 
 // The program lays the page out from its template's size, before the sheet stretches the page: find the panel's
-// right edge (its last column is always plain black) on the first row and work back from it.
+// right edge (its last column is always plain black) on the first row and work back from it. A page just shown
+// may not have painted yet, so the row is read again for a while.
 void Layout(App &app, SheetWindows &s) {
-    RECT rc = ClientRectOf(s.page);
-    Pixels row = ReadScreen(app, s.page, 0, 2, rc.right, 1);
-    int right = -1;
-    for (int x = row.w - 1; x > 0 && right < 0; --x)
-        if (row.at(x, 0) == 0) right = x;
-    const int size = (right - 1) / 2; // right = 2 S + 1 while the panel is narrower than 254
+    int right = -1, size = 0;
+    for (const DWORD start = GetTickCount();; Sleep(50)) {
+        RECT rc = ClientRectOf(s.page);
+        Pixels row = ReadScreen(app, s.page, 0, 2, rc.right, 1);
+        right = -1;
+        for (int x = row.w - 1; x > 0 && right < 0; --x)
+            if (row.at(x, 0) == 0) right = x;
+        size = right < 0 ? 0 : (right - 1) / 2; // right = 2 S + 1 while the panel is narrower than 254
+        if (size >= 20 || GetTickCount() - start >= 3000) break;
+    }
     s.square = {2, 2, size, size};
     s.panel = {size + 3, 2, right, size};
-    if (right < 0 || size < 20) Fail(__FILE__, __LINE__, "no histogram panel on the page");
+    if (size < 20) Fail(__FILE__, __LINE__, "no histogram panel on the page");
 }
 
 std::string EditText(HWND edit) {
