@@ -251,7 +251,7 @@ namespace {
 constexpr int kPlanePad = 16;
 // Columns per step: a row tells the rows after it how far it has got after each step, and the vector searches
 // keep one step's per-pixel inputs in the first-level cache.
-constexpr int kStep = 64;
+constexpr int kStep = 128;
 // kWeights[0 .. kUpperCount - 1] lie in the three rows before the current one, the rest to its left.
 constexpr int kUpperCount = 18;
 
