@@ -923,6 +923,30 @@ private:
 
 } // namespace
 
+namespace {
+
+// The vector searches' tables for a palette where the processor has them; get() is what RowStippler takes.
+class PaletteLanes {
+public:
+    explicit PaletteLanes(const StipplePalette &palette)
+#if defined(__SSE2__)
+        : tables_(palette)
+#endif
+    {
+        (void)palette;
+    }
+#if defined(__SSE2__)
+    const void *get() const { return &tables_; }
+
+private:
+    const LaneTables tables_;
+#else
+    const void *get() const { return nullptr; }
+#endif
+};
+
+} // namespace
+
 void StippleRow(int row, const void *lockedSource, void *lockedDestination, size_t rowStride,
                 const StipplePalette &palette) {
     const DibHeader *h = static_cast<const DibHeader *>(lockedSource);
@@ -937,12 +961,8 @@ void StippleRow(int row, const void *lockedSource, void *lockedDestination, size
             planes.Widen(src + rowStride * (size_t)q, q, false);
             planes.Widen(dst + rowStride * (size_t)q, q, true);
         }
-#if defined(__SSE2__)
-    const LaneTables lanes(palette);
-    const void *lanePtr = &lanes;
-#else
-    const void *lanePtr = nullptr;
-#endif
+    const PaletteLanes lanes(palette);
+    const void *lanePtr = lanes.get();
     RowStippler(row, width, src, dst, rowStride, palette, planes ? &planes : nullptr, nullptr, lanePtr).Run();
 }
 
@@ -988,12 +1008,8 @@ void StippleInto(PackedDib source, PackedDib target, const StipplePalette &palet
     std::vector<std::atomic<int>> done((size_t)height);
     for (std::atomic<int> &d : done) d.store(0);
     if (!planes) threads = 1;
-#if defined(__SSE2__)
-    const LaneTables lanes(palette);
-    const void *lanePtr = &lanes;
-#else
-    const void *lanePtr = nullptr;
-#endif
+    const PaletteLanes lanes(palette);
+    const void *lanePtr = lanes.get();
     const unsigned char *srcPixels = DibPixels(src.get());
     unsigned char *dstPixels = DibPixels(dst.get());
     ForEachRowChunk(
