@@ -15,8 +15,10 @@
 #endif
 
 #include "platform/host.h"
+#include "platform/vector_width.h"
 #include "platform/progress.h"
 #include "platform/workers.h"
+#include "view/stipple_sums.h"
 
 const PaletteEntryRgb kStippleColours16[16] = {
     {128, 128, 128, 0}, {192, 192, 192, 0}, {255, 255, 255, 0}, {0, 0, 0, 0},     {0, 0, 128, 0},   {0, 0, 255, 0},
@@ -26,20 +28,6 @@ const PaletteEntryRgb kStippleColours16[16] = {
 
 namespace {
 
-// Neighbourhood weights by (row offset, column offset); the current pixel itself weighs kSelfWeight.
-struct NeighbourWeight {
-    int dr, dc, weight;
-};
-const NeighbourWeight kWeights[] = {
-    {-3, -2, 1}, {-3, -1, 1}, {-3, 0, 4}, {-3, 1, 1}, {-3, 2, 1},
-    {-2, -3, 1}, {-2, -2, 2}, {-2, -1, 3}, {-2, 0, 8}, {-2, 1, 3}, {-2, 2, 1},
-    {-1, -3, 1}, {-1, -2, 3}, {-1, -1, 9}, {-1, 0, 17}, {-1, 1, 7}, {-1, 2, 2}, {-1, 3, 1},
-    {0, -3, 4}, {0, -2, 10}, {0, -1, 16},
-};
-constexpr int kWeightCount = sizeof kWeights / sizeof kWeights[0];
-constexpr int kSelfWeight = 40;
-// Neighbours whose source colours differ by this much (sum over channels) are on the other side of an edge.
-constexpr int kEdgeDistance = 384;
 // h ranges over 40 .. 40 + the sum of all weights (96).
 constexpr int kMaxWeight = 136;
 
@@ -252,8 +240,6 @@ constexpr int kPlanePad = 16;
 // Columns per step: a row tells the rows after it how far it has got after each step, and the vector searches
 // keep one step's per-pixel inputs in the first-level cache.
 constexpr int kStep = 128;
-// kWeights[0 .. kUpperCount - 1] lie in the three rows before the current one, the rest to its left.
-constexpr int kUpperCount = 18;
 
 // Source and destination rows as 16-bit planes (blue, green, red) in a ring of rows, so that the sums over the
 // neighbours in the rows before the current one are taken for eight pixels at a time. Those do not depend on
@@ -530,6 +516,7 @@ public:
 #if defined(__SSE2__)
         lanes_ = static_cast<const LaneTables *>(lanes);
         kind_ = planar_ && lanes_ ? lanes_->kind : LaneKind::kNone;
+        wide_ = planar_ && WideVectors();
 #endif
     }
 
@@ -673,62 +660,34 @@ private:
     struct GroupSums {
         __m128i b, g, r, h, left[3];
     };
-    GroupSums Sums(int c) const {
-        // Plane ch of row row - 3 + dr, column c + dc, as a row base plus a per-plane index plus a constant.
-        const ptrdiff_t x = 2 * (ptrdiff_t)c, stride = 2 * (ptrdiff_t)span_;
-        const ptrdiff_t at[6] = {x, x + stride, x + 2 * stride, x + 3 * stride, x + 4 * stride, x + 5 * stride};
-        auto plane = [&](int dr, int ch, int dc) {
-            return Load(reinterpret_cast<const char *>(rows_[dr]) + at[ch] + 2 * dc);
-        };
-        const __m128i sb = plane(3, 0, 0), sg = plane(3, 1, 0), sr = plane(3, 2, 0);
-        const __m128i edge = _mm_set1_epi16(kEdgeDistance);
-        // Near (source colours closer than kEdgeDistance) as a mask, for the neighbour at (dr - 3, dc).
-        auto near = [&](int dr, int dc) {
-            const __m128i nb = plane(dr, 0, dc), ng = plane(dr, 1, dc), nr = plane(dr, 2, dc);
-            const __m128i dist = _mm_add_epi16(
-                _mm_add_epi16(_mm_or_si128(_mm_subs_epu16(sb, nb), _mm_subs_epu16(nb, sb)),
-                              _mm_or_si128(_mm_subs_epu16(sg, ng), _mm_subs_epu16(ng, sg))),
-                _mm_or_si128(_mm_subs_epu16(sr, nr), _mm_subs_epu16(nr, sr)));
-            return _mm_cmpgt_epi16(edge, dist);
-        };
-        GroupSums s;
-        s.b = s.g = s.r = s.h = _mm_setzero_si128();
-#pragma GCC unroll 18
-        for (int i = 0; i < kUpperCount; ++i) {
-            const NeighbourWeight &n = kWeights[i];
-            const __m128i mask = near(3 + n.dr, n.dc);
-            const __m128i db = plane(3 + n.dr, 3, n.dc), dg = plane(3 + n.dr, 4, n.dc), dr = plane(3 + n.dr, 5, n.dc);
-            if (n.weight == 1) {
-                s.b = _mm_add_epi16(s.b, _mm_and_si128(mask, db));
-                s.g = _mm_add_epi16(s.g, _mm_and_si128(mask, dg));
-                s.r = _mm_add_epi16(s.r, _mm_and_si128(mask, dr));
-                s.h = _mm_sub_epi16(s.h, mask);
-            } else {
-                const __m128i w = _mm_and_si128(mask, _mm_set1_epi16((short)n.weight));
-                s.b = _mm_add_epi16(s.b, _mm_mullo_epi16(w, db));
-                s.g = _mm_add_epi16(s.g, _mm_mullo_epi16(w, dg));
-                s.r = _mm_add_epi16(s.r, _mm_mullo_epi16(w, dr));
-                s.h = _mm_add_epi16(s.h, w);
+    static GroupSums GroupOf(const __m128i v[7]) { return GroupSums{v[0], v[1], v[2], v[3], {v[4], v[5], v[6]}}; }
+    // fn(j, sums) for the groups of eight pixels from column a + j, j = 0, 8, ... below n (a multiple of 8):
+    // sixteen at a time on 256-bit vectors where the processor has them.
+    template <class Fn> void ForEachGroup(int a, int n, Fn fn) const {
+        int j = 0;
+        if (wide_)
+            for (; j + 16 <= n; j += 16) {
+                __m128i v[14];
+                stipple_sums::UpperSumsWide(rows_, span_, a + j, v);
+                fn(j, GroupOf(v));
+                fn(j + 8, GroupOf(v + 7));
             }
+        for (; j < n; j += 8) {
+            __m128i v[7];
+            UpperSumsAt<SumOps128>(rows_, span_, a + j, v);
+            fn(j, GroupOf(v));
         }
-#pragma GCC unroll 3
-        for (int k = 0; k < 3; ++k) {
-            const NeighbourWeight &lw = kWeights[kUpperCount + k]; // (0, -3), (0, -2), (0, -1)
-            s.left[k] = _mm_and_si128(near(3, lw.dc), _mm_set1_epi16((short)lw.weight));
-        }
-        return s;
     }
 
     // The generic palettes: the upper sums and left weights for the n pixels from column a (n a multiple of 8).
     void UpperSums(int a, int n) {
-        for (int j = 0; j < n; j += 8) {
-            const GroupSums s = Sums(a + j);
+        ForEachGroup(a, n, [this](int j, const GroupSums &s) {
             Store(upper_.b + j, s.b);
             Store(upper_.g + j, s.g);
             Store(upper_.r + j, s.r);
             Store(upper_.h + j, s.h);
             for (int k = 0; k < 3; ++k) Store(upper_.left[k] + j, s.left[k]);
-        }
+        });
     }
 
     // The n pixels from column a, all with every neighbour, from the block's upper sums and the colours just
@@ -771,9 +730,8 @@ private:
         const __m128i self = _mm_set1_epi16(kSelfWeight);
         __m128i slot[3];
         for (int k = 0; k < 3; ++k) slot[k] = _mm_set1_epi16((short)lanes_->slot[k]);
-        for (int j = 0; j < n; j += 8) {
+        ForEachGroup(a, n, [&](int j, const GroupSums &s) {
             const int c = a + j;
-            const GroupSums s = Sums(c);
             const __m128i left = _mm_add_epi16(_mm_add_epi16(s.left[0], s.left[1]), s.left[2]);
             Store(step_.h + j, _mm_add_epi16(_mm_add_epi16(self, s.h), left));
             for (int k = 0; k < 3; ++k)
@@ -806,7 +764,7 @@ private:
                     PutCube<3>(p, v[half], l0, l1, l2);
                 }
             }
-        }
+        });
     }
     template <int I>
     void PutFixed16(int p, __m128i rg, __m128i bb, __m128i vrg, __m128i vbb, __m128i l0, __m128i l1) {
@@ -900,6 +858,7 @@ private:
     } upper_;
     const LaneTables *lanes_ = nullptr;
     LaneKind kind_ = LaneKind::kNone;
+    bool wide_ = false; // the neighbourhood sums on 256-bit vectors
     const int16_t *rows_[4] = {}; // the planes of rows row - 3 .. row
     size_t span_ = 0;
     int code_[3] = {0, 0, 0}; // codes of the colours chosen at c - 1, c - 2, c - 3

@@ -111,7 +111,7 @@ TEST(Stipple, MatchesThePlainSearchOnPhotoLikePictures) {
 }
 
 TEST(Stipple, MatchesThePlainSearchOnNoisyPictures) {
-    // Noise, and a few close levels (ties, and edges both ways), in widths around the 64-column steps a row takes
+    // Noise, and a few close levels (ties, and edges both ways), in widths around the 128-column steps a row takes
     // and the step two rows on one thread keep between them, on one thread and on three.
     // A narrow range puts a channel's levels within one or two of each other after the division.
     PaletteEntryRgb range[256], narrow[256];
