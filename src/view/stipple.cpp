@@ -533,6 +533,9 @@ public:
     // end): the two rows' pixel chains do not depend on each other, so their steps interleave pixel by pixel and
     // the processor overlaps them.
     static void RunPair(RowStippler &a, RowStippler &b) {
+        // b's steps end eight columns before a's, so each of them can go beside a's next step as soon as a has
+        // ended the one before: a runs one step alone at the start, and b one at the end.
+        b.shortFirst_ = 8;
         a.Begin();
         b.Begin();
         while (!a.Finished() || !b.Finished()) {
@@ -569,7 +572,8 @@ private:
         if (!planar_) return width_;
         if (cursor_ < 3) return 3;
         if (cursor_ >= width_ - 3) return width_;
-        return cursor_ + kStep < width_ - 3 ? cursor_ + kStep : width_ - 3;
+        const int step = cursor_ == 3 ? kStep - shortFirst_ : kStep;
+        return cursor_ + step < width_ - 3 ? cursor_ + step : width_ - 3;
     }
     bool InsideNext() const { return planar_ && cursor_ >= 3 && cursor_ < width_ - 3; }
     // Columns of the row before that the next step reads.
@@ -874,6 +878,7 @@ private:
     Chooser chooser_;
     bool planar_ = false;
     int cursor_ = 0; // columns done
+    int shortFirst_ = 0; // columns fewer in the first step inside (a multiple of 8)
     int count_ = 0;
     ptrdiff_t offset_[kWeightCount];
     int dcOf_[kWeightCount], weightOf_[kWeightCount];
