@@ -8,6 +8,9 @@
 #include <cstdio>
 #include <cstring>
 #include <cstdlib>
+#include <memory>
+#include <new>
+#include <optional>
 #include <thread>
 #include <vector>
 #if defined(__SSE2__)
@@ -18,6 +21,7 @@
 #include "platform/vector_width.h"
 #include "platform/progress.h"
 #include "platform/workers.h"
+#include "view/stipple_lanes.h"
 #include "view/stipple_sums.h"
 
 const PaletteEntryRgb kStippleColours16[16] = {
@@ -28,8 +32,9 @@ const PaletteEntryRgb kStippleColours16[16] = {
 
 namespace {
 
-// h ranges over 40 .. 40 + the sum of all weights (96).
-constexpr int kMaxWeight = 136;
+using stipple_lanes::kMaxWeight;
+using stipple_lanes::kStep;
+using stipple_lanes::LaneKind;
 
 // n / h for n < 2^16 and h <= kMaxWeight as (n x ceil(2^32 / h)) >> 32: the error stays below 1 / h, so the
 // result is the exact quotient.
@@ -237,9 +242,6 @@ namespace {
 
 // Padding after each plane row: the vector loops may read up to ten columns past the last pixel of a row.
 constexpr int kPlanePad = 16;
-// Columns per step: a row tells the rows after it how far it has got after each step, and the vector searches
-// keep one step's per-pixel inputs in the first-level cache.
-constexpr int kStep = 128;
 
 // Source and destination rows as 16-bit planes (blue, green, red) in a ring of rows, so that the sums over the
 // neighbours in the rows before the current one are taken for eight pixels at a time. Those do not depend on
@@ -275,51 +277,23 @@ private:
 inline __m128i Load(const void *p) { return _mm_loadu_si128(static_cast<const __m128i *>(p)); }
 inline void Store(void *p, __m128i v) { _mm_storeu_si128(static_cast<__m128i *>(p), v); }
 
-enum class LaneKind { kNone, kFixed16, kCube };
-
-// What the vector searches share for one palette; read only, so every thread uses the same. A chosen colour
-// travels as a code, a byte offset (times the search's scale) into tables of every entry's colour times one
-// left neighbour's weight: from one pixel's choice to the next pixel's sums is then a load and an add.
-class LaneTables {
-public:
-    explicit LaneTables(const StipplePalette &p);
-    ~LaneTables() { std::free(block_); }
-    LaneTables(const LaneTables &) = delete;
-    LaneTables &operator=(const LaneTables &) = delete;
-
-    LaneKind kind = LaneKind::kNone; // kNone: the scalar search (another palette, or no memory for the tables)
-    // n / h in 16-bit lanes as (n x m) >> k with m = ceil(2^k / h) < 2^16: k = 21 up to h = 64, 22 up to 128,
-    // 23 above. Every n the search divides is at most 255 h (h - 40 weights of values up to 255, plus 40 x a
-    // level), and then the quotient is exact: n m / 2^k = n / h + n e / (h 2^k) with e = m h - 2^k < h, and
-    // n e < 255 h^2 <= 2^k keeps the excess below 1 / h, too little to reach the next whole number.
-    int16_t recip[kMaxWeight + 1][8] = {}; // m, in every lane
-    int64_t shift[kMaxWeight + 1][2] = {}; // k - 16, as a shift count
-    int16_t level[3][8] = {};              // 40 x the palette level each lane stands for
-    // Four tables of the same size: zeros (for a left neighbour across an edge), then the colours times 4, 10
-    // and 16, the weights of the neighbours at (0, -3), (0, -2) and (0, -1).
-    const unsigned char *left = nullptr;
-    uint16_t slot[3] = {}; // offsets of the weighted tables from `left`
-
-private:
-    void *block_ = nullptr;
-};
-
-LaneTables::LaneTables(const StipplePalette &p) {
+// The vector searches' tables for palette p (the block they lie in is the caller's to free).
+void BuildLaneTables(const StipplePalette &p, LaneTables *t) {
     for (int h = kSelfWeight; h <= kMaxWeight; ++h) {
         const int k = h <= 64 ? 21 : h <= 128 ? 22 : 23;
         const uint32_t m = (uint32_t)(((1ull << k) + (unsigned)h - 1) / (unsigned)h);
-        for (int i = 0; i < 8; ++i) recip[h][i] = (int16_t)(uint16_t)m;
-        shift[h][0] = k - 16;
+        for (int i = 0; i < 8; ++i) t->recip[h][i] = (int16_t)(uint16_t)m, t->scale[h][i] = (int16_t)(1 << (32 - k));
+        t->shift[h][0] = k - 16;
     }
     const int n = p.fixed16 ? 16 : p.size == 256 && p.cube ? 256 : 0;
     if (n == 0) return;
     const size_t row = n == 16 ? 32 : 48, table = (size_t)n * row;
-    block_ = std::calloc(4 * table + 15, 1);
-    if (!block_) return;
-    unsigned char *base = reinterpret_cast<unsigned char *>(((uintptr_t)block_ + 15) & ~(uintptr_t)15);
-    left = base;
+    t->block = std::calloc(4 * table + 15, 1);
+    if (!t->block) return;
+    unsigned char *base = reinterpret_cast<unsigned char *>(((uintptr_t)t->block + 15) & ~(uintptr_t)15);
+    t->left = base;
     for (int s = 0; s < 3; ++s) {
-        slot[s] = (uint16_t)((size_t)(s + 1) * table);
+        t->slot[s] = (uint16_t)((size_t)(s + 1) * table);
         const int w = kWeights[kUpperCount + s].weight;
         for (int k = 0; k < n; ++k) {
             const PaletteEntryRgb &e = p.entries[k];
@@ -330,161 +304,22 @@ LaneTables::LaneTables(const StipplePalette &p) {
             else
                 for (int i = 0; i < 8; ++i)
                     v[i] = (int16_t)(w * e.red), v[8 + i] = (int16_t)(w * e.green), v[16 + i] = (int16_t)(w * e.blue);
-            memcpy(base + slot[s] + (n == 16 ? 32 * (15 - k) : 48 * k), v, row);
+            memcpy(base + t->slot[s] + (n == 16 ? 32 * (15 - k) : 48 * k), v, row);
         }
     }
     if (n == 16) {
         static const int kLevel[4] = {0, 128, 192, 255};
-        for (int i = 0; i < 8; ++i) level[0][i] = level[1][i] = (int16_t)(kSelfWeight * kLevel[i % 4]);
-        kind = LaneKind::kFixed16;
+        for (int i = 0; i < 8; ++i) t->level[0][i] = t->level[1][i] = (int16_t)(kSelfWeight * kLevel[i % 4]);
+        t->kind = LaneKind::kFixed16;
     } else {
         for (int i = 0; i < 8; ++i) {
-            level[0][i] = (int16_t)(kSelfWeight * p.cubeLevel[0][i]);
-            level[1][i] = (int16_t)(i < 6 ? kSelfWeight * p.cubeLevel[1][i] : 0);
-            level[2][i] = (int16_t)(i < 6 ? kSelfWeight * p.cubeLevel[2][i] : 0);
+            t->level[0][i] = (int16_t)(kSelfWeight * p.cubeLevel[0][i]);
+            t->level[1][i] = (int16_t)(i < 6 ? kSelfWeight * p.cubeLevel[1][i] : 0);
+            t->level[2][i] = (int16_t)(i < 6 ? kSelfWeight * p.cubeLevel[2][i] : 0);
         }
-        kind = LaneKind::kCube;
+        t->kind = LaneKind::kCube;
     }
 }
-
-// One step's per-pixel inputs to a vector search.
-struct LaneStep {
-    int16_t base[3][kStep][8];   // the sums over the rows before, plus 40 x each lane's level
-    int16_t source[3][kStep][8]; // the source value each lane is compared with
-    int16_t h[kStep];            // the total weight (the left neighbours' weights need only the source)
-    uint16_t off[3][kStep];      // per left neighbour (c - 3, c - 2, c - 1): its table, or the zeros
-    uint16_t code[kStep];        // the codes chosen
-};
-
-// The fixed table. Lane layout: d1 = the differences to red levels 0, 128, 192, 255 then to green's, d2 = to
-// blue's, twice. Entries 3, 0, 1, 2 have one level in all three channels; the other twelve come as three quads
-// that pair two channels at levels (0, 0, 1, 3) with the third at (1, 3, 0, 0), so every entry's sum is a few
-// shuffles and adds away. o1 holds entries 3, 0, 1, 2, 4, 5, 14, 15 and o2 entries 6, 7, 12, 13, 8, 9, 10, 11.
-struct Fixed16Search {
-    static constexpr int kScale = 8; // code = 4 x (15 - k): its table rows are 32 bytes
-    static int Code(int k) { return 4 * (15 - k); }
-    static int Entry(int code) { return 15 - (code >> 2); }
-
-    __attribute__((always_inline)) static inline int Pixel(const LaneTables &t, const LaneStep &s, int j, size_t c1,
-                                                           size_t c2, size_t c3) {
-        const unsigned char *p3 = t.left + s.off[0][j] + c3 * kScale, *p2 = t.left + s.off[1][j] + c2 * kScale,
-                            *p1 = t.left + s.off[2][j] + c1 * kScale;
-        const __m128i n1 =
-            _mm_add_epi16(_mm_add_epi16(_mm_add_epi16(Load(s.base[0][j]), Load(p3)), Load(p2)), Load(p1));
-        const __m128i n2 = _mm_add_epi16(
-            _mm_add_epi16(_mm_add_epi16(Load(s.base[1][j]), Load(p3 + 16)), Load(p2 + 16)), Load(p1 + 16));
-        const int h = s.h[j];
-        const __m128i m = Load(t.recip[h]), sh = Load(t.shift[h]);
-        const __m128i q1 = _mm_srl_epi16(_mm_mulhi_epu16(n1, m), sh), q2 = _mm_srl_epi16(_mm_mulhi_epu16(n2, m), sh);
-        const __m128i s1 = Load(s.source[0][j]), s2 = Load(s.source[1][j]);
-        const __m128i d1 = _mm_or_si128(_mm_subs_epu16(s1, q1), _mm_subs_epu16(q1, s1));
-        const __m128i d2 = _mm_or_si128(_mm_subs_epu16(s2, q2), _mm_subs_epu16(q2, s2));
-        constexpr int kP = 0xD0, kQ = 0x0D; // a quad's lanes (0, 0, 1, 3) and (1, 3, 0, 0)
-        const __m128i sw = _mm_shuffle_epi32(d1, 0x4E); // green | red
-        const __m128i x = _mm_add_epi16(d1, d2), y = _mm_add_epi16(d1, sw);
-        const __m128i o1 = _mm_add_epi16(_mm_shufflehi_epi16(y, kP), _mm_shufflehi_epi16(d2, kQ));
-        const __m128i o2 = _mm_add_epi16(_mm_shufflehi_epi16(_mm_shufflelo_epi16(x, kP), kP),
-                                         _mm_shufflehi_epi16(_mm_shufflelo_epi16(sw, kQ), kQ));
-        // error = sum / 3 (x 21846 >> 16, exact below 32768); entries 0 to 2 (lanes 1 to 3 of o1) add half of it,
-        // which is sum / 6, and the two grays then double. The key, error x 64 + 4 (15 - k) offset by 2^15 so
-        // that the signed minimum orders it as unsigned, is smallest for the smallest error and then the
-        // highest entry.
-        const __m128i third = _mm_set1_epi16(21846);
-        const __m128i sixth = _mm_setr_epi16(0, 10923, 10923, 10923, 0, 0, 0, 0);
-        const __m128i grays = _mm_setr_epi16(0, -1, -1, 0, 0, 0, 0, 0);
-        const __m128i j1 = _mm_setr_epi16(48 - 32768, 60 - 32768, 56 - 32768, 52 - 32768, 44 - 32768, 40 - 32768,
-                                          4 - 32768, 0 - 32768);
-        const __m128i j2 = _mm_setr_epi16(36 - 32768, 32 - 32768, 12 - 32768, 8 - 32768, 28 - 32768, 24 - 32768,
-                                          20 - 32768, 16 - 32768);
-        const __m128i t1 = _mm_slli_epi16(_mm_add_epi16(_mm_mulhi_epu16(o1, third), _mm_mulhi_epu16(o1, sixth)), 6);
-        const __m128i k1 = _mm_add_epi16(_mm_add_epi16(t1, j1), _mm_and_si128(t1, grays));
-        const __m128i k2 = _mm_add_epi16(_mm_slli_epi16(_mm_mulhi_epu16(o2, third), 6), j2);
-        __m128i mn = _mm_min_epi16(k1, k2);
-        mn = _mm_min_epi16(mn, _mm_shuffle_epi32(mn, 0x4E));
-        mn = _mm_min_epi16(mn, _mm_shuffle_epi32(mn, 0xB1));
-        mn = _mm_min_epi16(mn, _mm_shufflelo_epi16(mn, 0xB1));
-        return _mm_cvtsi128_si32(mn) & 0x3C;
-    }
-};
-
-// Range palettes, as ChooseCube: lanes hold red levels 0 .. 7, green and blue levels 0 .. 5. An entry qualifies
-// when its sum is at most 3E + 2 for the smallest error E; each of its channels is then within 2 of that
-// channel's part of the smallest sum, so the slack left after red (0, 1 or 2) picks the highest green, and what
-// green leaves of it the highest blue.
-struct CubeSearch {
-    static constexpr int kScale = 1; // code = 48 k: its table rows are 48 bytes
-    static int Code(int k) { return 48 * k; }
-    static int Entry(int code) { return code / 48; }
-
-    static inline int Top(unsigned bits) { return __builtin_clz(bits) ^ 31; }
-
-    __attribute__((always_inline)) static inline int Pixel(const LaneTables &t, const LaneStep &s, int j, size_t c1,
-                                                           size_t c2, size_t c3) {
-        const unsigned char *p3 = t.left + s.off[0][j] + c3, *p2 = t.left + s.off[1][j] + c2,
-                            *p1 = t.left + s.off[2][j] + c1;
-        const int h = s.h[j];
-        const __m128i m = Load(t.recip[h]), sh = Load(t.shift[h]);
-        auto difference = [&](int ch) {
-            const __m128i n = _mm_add_epi16(
-                _mm_add_epi16(_mm_add_epi16(Load(s.base[ch][j]), Load(p3 + 16 * ch)), Load(p2 + 16 * ch)),
-                Load(p1 + 16 * ch));
-            const __m128i q = _mm_srl_epi16(_mm_mulhi_epu16(n, m), sh), v = Load(s.source[ch][j]);
-            return _mm_or_si128(_mm_subs_epu16(v, q), _mm_subs_epu16(q, v));
-        };
-        const __m128i dR = difference(0), dG = difference(1), dB = difference(2), zero = _mm_setzero_si128();
-        // Green's and blue's differences as bytes in the two halves, their levels 6 and 7 out of reach.
-        const __m128i pad = _mm_setr_epi8(0, 0, 0, 0, 0, 0, -1, -1, 0, 0, 0, 0, 0, 0, -1, -1);
-        const __m128i gb = _mm_or_si128(_mm_packus_epi16(dG, dB), pad);
-        // Minima in each half by halving: pairs, quads (blue's first four levels are red level 7's), all.
-        __m128i mins = _mm_min_epu8(gb, _mm_or_si128(_mm_slli_epi16(gb, 8), _mm_srli_epi16(gb, 8)));
-        mins = _mm_min_epu8(mins, _mm_shufflehi_epi16(_mm_shufflelo_epi16(mins, 0xB1), 0xB1));
-        const __m128i minB4 = _mm_unpackhi_epi8(mins, zero); // in words 0 .. 3
-        mins = _mm_min_epu8(mins, _mm_shuffle_epi32(mins, 0xB1));
-        const __m128i minGB = _mm_add_epi16(_mm_unpacklo_epi8(mins, zero), _mm_unpackhi_epi8(mins, zero));
-        // Per red level its smallest sum; level 7 (entries 252 .. 255) has only green level 0 and blue 0 .. 3.
-        const __m128i best =
-            _mm_add_epi16(_mm_add_epi16(dR, _mm_slli_si128(_mm_add_epi16(dG, minB4), 14)),
-                          _mm_and_si128(minGB, _mm_setr_epi16(-1, -1, -1, -1, -1, -1, -1, 0)));
-        // The smallest sum: red's smallest over levels 0 .. 6 plus green's and blue's, or red level 7's best.
-        __m128i minR = _mm_or_si128(dR, _mm_setr_epi16(0, 0, 0, 0, 0, 0, 0, 0x400));
-        minR = _mm_min_epi16(minR, _mm_shuffle_epi32(minR, 0x4E));
-        minR = _mm_min_epi16(minR, _mm_shuffle_epi32(minR, 0xB1));
-        minR = _mm_min_epi16(minR, _mm_shufflehi_epi16(_mm_shufflelo_epi16(minR, 0xB1), 0xB1));
-        const __m128i least = _mm_min_epi16(_mm_add_epi16(minR, minGB),
-                                            _mm_shuffle_epi32(_mm_shufflehi_epi16(best, 0xFF), 0xFF));
-        const __m128i third = _mm_set1_epi16(21846); // x / 3 = (x * 21846) >> 16 for x < 32768
-        const __m128i qualifies = _mm_cmpeq_epi16(_mm_mulhi_epu16(best, third), _mm_mulhi_epu16(least, third));
-        // best mod 3: the low half of best x 21846 is 21846 (best mod 3) + 2 (best / 3), so its top two bits.
-        const __m128i mod = _mm_srli_epi16(_mm_mullo_epi16(best, third), 14);
-        // Excess over the minimum, as bytes: green | blue, and blue over its first four levels | red's mod 3.
-        const __m128i excessGB = _mm_or_si128(_mm_subs_epu8(gb, mins), pad);
-        const __m128i excessF =
-            _mm_or_si128(_mm_packus_epi16(_mm_sub_epi16(dB, minB4), mod),
-                         _mm_setr_epi8(0, 0, 0, 0, -1, -1, -1, -1, 0, 0, 0, 0, 0, 0, 0, 0));
-        const __m128i one = _mm_set1_epi8(1), two = _mm_set1_epi8(2);
-        unsigned gbWithin[3], fWithin[3]; // the bytes within slack 0, 1, 2
-        gbWithin[0] = (unsigned)_mm_movemask_epi8(_mm_cmpeq_epi8(excessGB, zero));
-        gbWithin[1] = (unsigned)_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_subs_epu8(excessGB, one), zero));
-        gbWithin[2] = (unsigned)_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_subs_epu8(excessGB, two), zero));
-        fWithin[0] = (unsigned)_mm_movemask_epi8(_mm_cmpeq_epi8(excessF, zero));
-        fWithin[1] = (unsigned)_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_subs_epu8(excessF, one), zero));
-        fWithin[2] = (unsigned)_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_subs_epu8(excessF, two), zero));
-        // The highest qualifying red level and the slack left there (2 - its best mod 3); the highest green
-        // within it, and the highest blue within what green leaves (the slack less green's excess, which counts
-        // the slacks below 2 that do not hold that green).
-        const int r = Top((unsigned)_mm_movemask_epi8(_mm_packs_epi16(qualifies, qualifies)) & 255);
-        const int slack = (int)((fWithin[0] >> (8 + r)) & 1) + (int)((fWithin[1] >> (8 + r)) & 1);
-        const int g = Top(gbWithin[slack] & 255);
-        const int blue = (int)((gbWithin[0] >> g) & 1) + (int)((gbWithin[1] >> g) & 1) + slack - 2;
-        const int b = Top(gbWithin[blue] >> 8);
-        // Red level 7: blue within the slack over its first four levels.
-        const int b7 = Top(fWithin[slack] & 15);
-        int seven = -(int)(r == 7); // hidden from the compiler: a branch on it would be mispredicted
-        __asm__("" : "+r"(seven));
-        const int inside = 288 * g + 48 * b, top = 48 * b7;
-        return 1728 * r + (inside ^ ((inside ^ top) & seven));
-    }
-};
 
 // [v x 4 | w x 4] for pixel I of four whose (v, w) pairs are the dwords of vw.
 template <int I> inline __m128i SpreadPair(__m128i vw) {
@@ -501,7 +336,7 @@ class RowStippler {
 public:
     RowStippler(int row, int width, const unsigned char *srcPixels, unsigned char *dstPixels, size_t stride,
                 const StipplePalette &palette, const StipplePlanes *planes, std::atomic<int> *done,
-                const void *lanes)
+                const void *lanes, LaneStep *step)
         : row_(row), width_(width), src_(srcPixels + stride * (size_t)row), dst_(dstPixels + stride * (size_t)row),
           planes_(planes), done_(done), palette_(palette), chooser_{palette} {
         for (const NeighbourWeight &n : kWeights) {
@@ -515,7 +350,8 @@ public:
         planar_ = planes_ && count_ == kWeightCount && width_ > 6;
 #if defined(__SSE2__)
         lanes_ = static_cast<const LaneTables *>(lanes);
-        kind_ = planar_ && lanes_ ? lanes_->kind : LaneKind::kNone;
+        step_ = step;
+        kind_ = planar_ && lanes_ && step_ ? lanes_->kind : LaneKind::kNone;
         wide_ = planar_ && WideVectors();
 #endif
     }
@@ -529,30 +365,44 @@ public:
         }
     }
 
-    // Two rows on one thread, the second as far behind the first as its steps read (three columns past their
-    // end): the two rows' pixel chains do not depend on each other, so their steps interleave pixel by pixel and
-    // the processor overlaps them.
-    static void RunPair(RowStippler &a, RowStippler &b) {
-        // b's steps end eight columns before a's, so each of them can go beside a's next step as soon as a has
-        // ended the one before: a runs one step alone at the start, and b one at the end.
-        b.shortFirst_ = 8;
-        a.Begin();
-        b.Begin();
-        while (!a.Finished() || !b.Finished()) {
-            if (!b.Finished() && b.Ready()) {
+    // Rows that one thread keeps going together, each as far behind the row before it as its steps read
+    // (three columns past their end): their pixel chains do not depend on each other, so the steps of those that
+    // can go run side by side, pixel by pixel, and the processor overlaps them.
+    static constexpr int kMostRows = 4;
+
+    // Before the first step. A row's steps end 8 (row mod 16) columns before the first row's, so a row's step
+    // can go as soon as the row before it has ended the step that ends at or past it, beside that row's next.
+    void Start() {
+        shortFirst_ = 8 * (row_ % 16);
+        Begin();
+    }
+    bool Done() const { return Finished(); }
+    int row() const { return row_; }
+
+    // One round over rows (unfinished, in row order): a ready row's border step on its own, or else a step of
+    // every ready row side by side. False when none was ready (the rows before them are on other threads).
+    static bool RunReady(RowStippler *const rows[], int count, bool wide) {
+        RowStippler *group[kMostRows];
+        int g = 0;
+        for (int i = 0; i < count; ++i) {
+            RowStippler &r = *rows[i];
+            if (!r.Ready()) continue;
 #if defined(__SSE2__)
-                if (!a.Finished() && a.InsideNext() && b.InsideNext() && a.kind_ != LaneKind::kNone) {
-                    a.WaitAbove(a.Need());
-                    RunInsideTogether(a, b);
-                    continue;
-                }
-#endif
-                b.RunStep();
-            } else {
-                a.WaitAbove(a.Need());
-                a.RunStep();
+            if (r.InsideNext() && r.kind_ != LaneKind::kNone) {
+                group[g++] = &r;
+                continue;
             }
+#endif
+            r.RunStep(); // the border columns, or a palette without vector search
+            return true;
         }
+        if (g == 0) return false;
+#if defined(__SSE2__)
+        RunInsideTogether(group, g, wide);
+#else
+        (void)wide;
+#endif
+        return true;
     }
 
 private:
@@ -600,8 +450,11 @@ private:
                 ChooseInsideRun(a, n);
             } else {
                 LaneInputs(a, n);
-                if (kind_ == LaneKind::kFixed16) LaneRun<Fixed16Search>(*this, n);
-                else LaneRun<CubeSearch>(*this, n);
+                StartChain();
+                LaneStep *const steps[1] = {step_};
+                if (kind_ == LaneKind::kFixed16) RunChains<Fixed16Search, StippleOps128, 1, 0>(*lanes_, steps, &n);
+                else RunChains<CubeSearch, StippleOps128, 1, 0>(*lanes_, steps, &n);
+                EndChain(n);
                 LaneEmit(a, n);
             }
             c = a + n;
@@ -632,7 +485,7 @@ private:
         if (kind_ != LaneKind::kNone) {
             code_[2] = code_[1];
             code_[1] = code_[0];
-            code_[0] = kind_ == LaneKind::kFixed16 ? Fixed16Search::Code(k) : CubeSearch::Code(k);
+            code_[0] = (size_t)(kind_ == LaneKind::kFixed16 ? Fixed16Search::Code(k) : CubeSearch::Code(k));
         }
 #endif
     }
@@ -737,9 +590,9 @@ private:
         ForEachGroup(a, n, [&](int j, const GroupSums &s) {
             const int c = a + j;
             const __m128i left = _mm_add_epi16(_mm_add_epi16(s.left[0], s.left[1]), s.left[2]);
-            Store(step_.h + j, _mm_add_epi16(_mm_add_epi16(self, s.h), left));
+            Store(step_->h + j, _mm_add_epi16(_mm_add_epi16(self, s.h), left));
             for (int k = 0; k < 3; ++k)
-                Store(step_.off[k] + j, _mm_and_si128(_mm_cmpgt_epi16(s.left[k], _mm_setzero_si128()), slot[k]));
+                Store(step_->off[k] + j, _mm_and_si128(_mm_cmpgt_epi16(s.left[k], _mm_setzero_si128()), slot[k]));
             const int16_t *cur = rows_[3] + c;
             const __m128i sb = Load(cur), sg = Load(cur + span_), sr = Load(cur + 2 * span_);
             if (fixed16) {
@@ -772,72 +625,60 @@ private:
     }
     template <int I>
     void PutFixed16(int p, __m128i rg, __m128i bb, __m128i vrg, __m128i vbb, __m128i l0, __m128i l1) {
-        Store(step_.base[0][p + I], _mm_add_epi16(SpreadPair<I>(rg), l0));
-        Store(step_.base[1][p + I], _mm_add_epi16(Spread<I>(bb), l1));
-        Store(step_.source[0][p + I], SpreadPair<I>(vrg));
-        Store(step_.source[1][p + I], Spread<I>(vbb));
+        Store(step_->base[0][p + I], _mm_add_epi16(SpreadPair<I>(rg), l0));
+        Store(step_->base[1][p + I], _mm_add_epi16(Spread<I>(bb), l1));
+        Store(step_->source[0][p + I], SpreadPair<I>(vrg));
+        Store(step_->source[1][p + I], Spread<I>(vbb));
     }
     template <int I> void PutCube(int p, const __m128i v[6], __m128i l0, __m128i l1, __m128i l2) {
-        Store(step_.base[0][p + I], _mm_add_epi16(Spread<I>(v[0]), l0));
-        Store(step_.base[1][p + I], _mm_add_epi16(Spread<I>(v[1]), l1));
-        Store(step_.base[2][p + I], _mm_add_epi16(Spread<I>(v[2]), l2));
-        Store(step_.source[0][p + I], Spread<I>(v[3]));
-        Store(step_.source[1][p + I], Spread<I>(v[4]));
-        Store(step_.source[2][p + I], Spread<I>(v[5]));
+        Store(step_->base[0][p + I], _mm_add_epi16(Spread<I>(v[0]), l0));
+        Store(step_->base[1][p + I], _mm_add_epi16(Spread<I>(v[1]), l1));
+        Store(step_->base[2][p + I], _mm_add_epi16(Spread<I>(v[2]), l2));
+        Store(step_->source[0][p + I], Spread<I>(v[3]));
+        Store(step_->source[1][p + I], Spread<I>(v[4]));
+        Store(step_->source[2][p + I], Spread<I>(v[5]));
     }
 
-    // The chain of choices over a row's step, on its own.
-    template <class Search> static void LaneRun(RowStippler &x, int n) {
-        size_t c1 = (size_t)x.code_[0], c2 = (size_t)x.code_[1], c3 = (size_t)x.code_[2];
-        for (int j = 0; j < n; ++j) {
-            const size_t c = (size_t)Search::Pixel(*x.lanes_, x.step_, j, c1, c2, c3);
-            x.step_.code[j] = (uint16_t)c;
-            c3 = c2, c2 = c1, c1 = c;
-        }
-        x.code_[0] = (int)c1, x.code_[1] = (int)c2, x.code_[2] = (int)c3;
+    // The codes of the three pixels before a step into it, and after it those of its last three.
+    void StartChain() {
+        step_->code[0] = (uint16_t)code_[2], step_->code[1] = (uint16_t)code_[1], step_->code[2] = (uint16_t)code_[0];
     }
-    // Two rows' chains, pixel by pixel, then whatever is left of the longer.
-    template <class Search> static void LaneRunTogether(RowStippler &x, int nx, RowStippler &y, int ny) {
-        size_t xc1 = (size_t)x.code_[0], xc2 = (size_t)x.code_[1], xc3 = (size_t)x.code_[2];
-        size_t yc1 = (size_t)y.code_[0], yc2 = (size_t)y.code_[1], yc3 = (size_t)y.code_[2];
-        const int n = nx < ny ? nx : ny;
-        const LaneTables &t = *x.lanes_;
-        for (int j = 0; j < n; ++j) {
-            const size_t cx = (size_t)Search::Pixel(t, x.step_, j, xc1, xc2, xc3);
-            const size_t cy = (size_t)Search::Pixel(t, y.step_, j, yc1, yc2, yc3);
-            x.step_.code[j] = (uint16_t)cx;
-            y.step_.code[j] = (uint16_t)cy;
-            xc3 = xc2, xc2 = xc1, xc1 = cx;
-            yc3 = yc2, yc2 = yc1, yc1 = cy;
+    void EndChain(int n) { code_[0] = step_->code[n + 2], code_[1] = step_->code[n + 1], code_[2] = step_->code[n]; }
+
+    // A step of each row in `rows` (all inside, with the same vector search), their chains side by side: two rows to a 256-bit vector where the processor has them, else one to a 128-bit
+    // vector.
+    static void RunInsideTogether(RowStippler *const rows[], int count, bool wide) {
+        int start[kMostRows] = {}, end[kMostRows] = {}, n[kMostRows] = {};
+        for (int i = 0; i < count; ++i) {
+            RowStippler &r = *rows[i];
+            start[i] = r.cursor_, end[i] = r.StepEnd();
+            n[i] = (end[i] - start[i]) & ~7;
+            r.LaneInputs(start[i], n[i]);
+            r.StartChain();
         }
-        for (int j = n; j < nx; ++j) {
-            const size_t cx = (size_t)Search::Pixel(t, x.step_, j, xc1, xc2, xc3);
-            x.step_.code[j] = (uint16_t)cx;
-            xc3 = xc2, xc2 = xc1, xc1 = cx;
+        const LaneTables &t = *rows[0]->lanes_;
+        LaneStep *steps[kMostRows] = {};
+        for (int i = 0; i < count; ++i) steps[i] = rows[i]->step_;
+        if (wide && count > 1) stipple_lanes::RunChainsWide(t, steps, n, count);
+        else if (rows[0]->kind_ == LaneKind::kFixed16) RunNarrow<Fixed16Search>(t, steps, n, count);
+        else RunNarrow<CubeSearch>(t, steps, n, count);
+        for (int i = 0; i < count; ++i) {
+            RowStippler &r = *rows[i];
+            r.EndChain(n[i]);
+            r.LaneEmit(start[i], n[i]);
+            for (int c = start[i] + n[i]; c < end[i]; ++c) r.Emit(c, r.ChooseAnyPixel(c));
+            r.cursor_ = end[i];
+            r.Publish(end[i]);
         }
-        for (int j = n; j < ny; ++j) {
-            const size_t cy = (size_t)Search::Pixel(t, y.step_, j, yc1, yc2, yc3);
-            y.step_.code[j] = (uint16_t)cy;
-            yc3 = yc2, yc2 = yc1, yc1 = cy;
-        }
-        x.code_[0] = (int)xc1, x.code_[1] = (int)xc2, x.code_[2] = (int)xc3;
-        y.code_[0] = (int)yc1, y.code_[1] = (int)yc2, y.code_[2] = (int)yc3;
     }
-    static void RunInsideTogether(RowStippler &x, RowStippler &y) {
-        const int ax = x.cursor_, bx = x.StepEnd(), ay = y.cursor_, by = y.StepEnd();
-        const int nx = (bx - ax) & ~7, ny = (by - ay) & ~7;
-        x.LaneInputs(ax, nx);
-        y.LaneInputs(ay, ny);
-        if (x.kind_ == LaneKind::kFixed16) LaneRunTogether<Fixed16Search>(x, nx, y, ny);
-        else LaneRunTogether<CubeSearch>(x, nx, y, ny);
-        x.LaneEmit(ax, nx);
-        y.LaneEmit(ay, ny);
-        for (int c = ax + nx; c < bx; ++c) x.Emit(c, x.ChooseAnyPixel(c));
-        for (int c = ay + ny; c < by; ++c) y.Emit(c, y.ChooseAnyPixel(c));
-        x.cursor_ = bx;
-        y.cursor_ = by;
-        x.Publish(bx);
-        y.Publish(by);
+    template <class Search>
+    static void RunNarrow(const LaneTables &t, LaneStep *const steps[], const int n[], int count) {
+        switch (count) {
+        case 1: RunChains<Search, StippleOps128, 1, 0>(t, steps, n); break;
+        case 2: RunChains<Search, StippleOps128, 2, 0>(t, steps, n); break;
+        case 3: RunChains<Search, StippleOps128, 3, 0>(t, steps, n); break;
+        default: RunChains<Search, StippleOps128, 4, 0>(t, steps, n); break;
+        }
     }
 
     // The step's chosen colours into the picture and the planes.
@@ -845,7 +686,7 @@ private:
         int16_t *planeB = planes_->Dst(row_, 0), *planeG = planes_->Dst(row_, 1), *planeR = planes_->Dst(row_, 2);
         const bool fixed16 = kind_ == LaneKind::kFixed16;
         for (int j = 0; j < n; ++j) {
-            const int c = a + j, code = step_.code[j];
+            const int c = a + j, code = step_->code[j + 3];
             const PaletteEntryRgb &e = palette_.entries[fixed16 ? Fixed16Search::Entry(code) : CubeSearch::Entry(code)];
             unsigned char *d = dst_ + 3 * (size_t)c;
             d[0] = e.blue;
@@ -865,8 +706,8 @@ private:
     bool wide_ = false; // the neighbourhood sums on 256-bit vectors
     const int16_t *rows_[4] = {}; // the planes of rows row - 3 .. row
     size_t span_ = 0;
-    int code_[3] = {0, 0, 0}; // codes of the colours chosen at c - 1, c - 2, c - 3
-    LaneStep step_;
+    size_t code_[3] = {0, 0, 0}; // codes of the colours chosen at c - 1, c - 2, c - 3
+    LaneStep *step_ = nullptr; // the vector searches' inputs and choices for a step
 #endif
 
     int row_, width_;
@@ -892,21 +733,26 @@ namespace {
 // The vector searches' tables for a palette where the processor has them; get() is what RowStippler takes.
 class PaletteLanes {
 public:
-    explicit PaletteLanes(const StipplePalette &palette)
+    explicit PaletteLanes(const StipplePalette &palette) {
 #if defined(__SSE2__)
-        : tables_(palette)
-#endif
-    {
+        BuildLaneTables(palette, &tables_);
+#else
         (void)palette;
+#endif
     }
+    ~PaletteLanes() { std::free(tables_.block); }
+    PaletteLanes(const PaletteLanes &) = delete;
+    PaletteLanes &operator=(const PaletteLanes &) = delete;
 #if defined(__SSE2__)
     const void *get() const { return &tables_; }
-
-private:
-    const LaneTables tables_;
 #else
     const void *get() const { return nullptr; }
 #endif
+    // Whether rows may share 256-bit vectors, two to a vector.
+    bool wide() const { return tables_.kind != LaneKind::kNone && WideVectors(); }
+
+private:
+    LaneTables tables_;
 };
 
 } // namespace
@@ -927,7 +773,9 @@ void StippleRow(int row, const void *lockedSource, void *lockedDestination, size
         }
     const PaletteLanes lanes(palette);
     const void *lanePtr = lanes.get();
-    RowStippler(row, width, src, dst, rowStride, palette, planes ? &planes : nullptr, nullptr, lanePtr).Run();
+    std::unique_ptr<LaneStep> step(new (std::nothrow) LaneStep);
+    RowStippler(row, width, src, dst, rowStride, palette, planes ? &planes : nullptr, nullptr, lanePtr, step.get())
+        .Run();
 }
 
 namespace {
@@ -957,9 +805,10 @@ PackedDib NewStippleTarget(PackedDib source, const StipplePalette &palette) {
 }
 
 // Stipples every row of `source` into `target` (made by NewStippleTarget). Rows run as a wavefront: each thread
-// takes the next two rows and follows the row before them a step behind; the ring holds every row a running row
-// may read (at most `threads` pairs run at once, each reading three back). beforeRow is called on the calling
-// thread, once per row in order.
+// keeps a few rows going (four where two share a vector, else two), each a step behind the row before it, and
+// takes the next row not yet taken whenever one of them ends. Rows end in order, so the rows going are always
+// consecutive and the ring holds every row a running row may read. beforeRow is called on the calling thread,
+// once per row in order, as rows are taken.
 template <class BeforeRow>
 void StippleInto(PackedDib source, PackedDib target, const StipplePalette &palette, BeforeRow beforeRow) {
     BlockLockGuard src(source), dst(target);
@@ -968,27 +817,57 @@ void StippleInto(PackedDib source, PackedDib target, const StipplePalette &palet
     const int height = header->biHeight, width = header->biWidth;
     const size_t stride = Stride24(width);
     int threads = WorkerThreads();
-    StipplePlanes planes(width, 2 * threads + 4);
+    const PaletteLanes lanes(palette);
+    const void *lanePtr = lanes.get();
+    const bool wide = lanes.wide();
+    const int groupRows = wide ? 4 : 2;
+    StipplePlanes planes(width, groupRows * threads + 4);
     std::vector<std::atomic<int>> done((size_t)height);
     for (std::atomic<int> &d : done) d.store(0);
     if (!planes) threads = 1;
-    const PaletteLanes lanes(palette);
-    const void *lanePtr = lanes.get();
+    std::unique_ptr<LaneStep[]> steps(new (std::nothrow) LaneStep[(size_t)threads * groupRows]);
     const unsigned char *srcPixels = DibPixels(src.get());
     unsigned char *dstPixels = DibPixels(dst.get());
+    std::atomic<int> nextRow{0};
+    int64_t reported = 0;
+    // One chunk per thread; a thread that gets a second (one that started late) finds every row taken.
     ForEachRowChunk(
-        height, 2, threads,
-        [&](int64_t first, int64_t end, int) {
+        threads, 1, threads,
+        [&](int64_t, int64_t, int slot) {
             const StipplePlanes *p = planes ? &planes : nullptr;
-            if (end - first == 2) {
-                RowStippler a((int)first, width, srcPixels, dstPixels, stride, palette, p, done.data(), lanePtr);
-                RowStippler b((int)first + 1, width, srcPixels, dstPixels, stride, palette, p, done.data(), lanePtr);
-                RowStippler::RunPair(a, b);
-            } else
-                for (int64_t i = first; i < end; ++i)
-                    RowStippler((int)i, width, srcPixels, dstPixels, stride, palette, p, done.data(), lanePtr).Run();
+            LaneStep *own = steps ? &steps[(size_t)slot * groupRows] : nullptr;
+            std::optional<RowStippler> held[RowStippler::kMostRows];
+            bool more = true;
+            for (;;) {
+                for (int k = 0; k < groupRows && more; ++k) {
+                    if (held[k]) continue;
+                    const int row = nextRow.fetch_add(1);
+                    if (row >= height) {
+                        more = false;
+                        break;
+                    }
+                    if (slot == 0)
+                        for (; reported <= row; ++reported) beforeRow(reported, (int64_t)height);
+                    held[k].emplace(row, width, srcPixels, dstPixels, stride, palette, p, done.data(), lanePtr,
+                                    own ? own + k : nullptr);
+                    held[k]->Start();
+                }
+                RowStippler *going[RowStippler::kMostRows];
+                int count = 0;
+                for (int k = 0; k < groupRows; ++k) {
+                    if (!held[k]) continue;
+                    int at = count++; // in row order
+                    for (; at > 0 && going[at - 1]->row() > held[k]->row(); --at) going[at] = going[at - 1];
+                    going[at] = &*held[k];
+                }
+                if (count == 0) return;
+                if (!RowStippler::RunReady(going, count, wide)) std::this_thread::yield();
+                for (int k = 0; k < groupRows; ++k)
+                    if (held[k] && held[k]->Done()) held[k].reset();
+            }
         },
-        [&](int64_t i) { beforeRow(i, (int64_t)height); });
+        nullptr);
+    for (; reported < height; ++reported) beforeRow(reported, (int64_t)height);
 }
 
 } // namespace

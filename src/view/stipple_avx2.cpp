@@ -1,5 +1,6 @@
-// The 256-bit build of the stipple's neighbourhood sums: the same steps as the 128-bit one, sixteen pixels at a
-// time.
+// The 256-bit build of the stipple's vector steps: the same steps as the 128-bit ones, sixteen pixels of a row to
+// a vector for the neighbourhood sums, and two rows' pixels to a vector (one in each half) for the searches.
+#include "view/stipple_lanes.h"
 #include "view/stipple_sums.h"
 
 namespace stipple_sums {
@@ -14,3 +15,23 @@ void UpperSumsWide(const int16_t *const rows[4], size_t span, int c, __m128i out
 }
 
 } // namespace stipple_sums
+
+namespace stipple_lanes {
+
+namespace {
+template <class Search> void RunWide(const LaneTables &t, LaneStep *const steps[], const int n[], int count) {
+    switch (count) {
+    case 1: RunChains<Search, StippleOps256, 0, 1>(t, steps, n); break;
+    case 2: RunChains<Search, StippleOps256, 1, 0>(t, steps, n); break;
+    case 3: RunChains<Search, StippleOps256, 1, 1>(t, steps, n); break;
+    default: RunChains<Search, StippleOps256, 2, 0>(t, steps, n); break;
+    }
+}
+} // namespace
+
+void RunChainsWide(const LaneTables &t, LaneStep *const steps[], const int n[], int count) {
+    if (t.kind == LaneKind::kFixed16) RunWide<Fixed16Search>(t, steps, n, count);
+    else RunWide<CubeSearch>(t, steps, n, count);
+}
+
+} // namespace stipple_lanes
