@@ -380,8 +380,9 @@ public:
     int row() const { return row_; }
 
     // One round over rows (unfinished, in row order): a ready row's border step on its own, or else a step of
-    // every ready row side by side. False when none was ready (the rows before them are on other threads).
-    static bool RunReady(RowStippler *const rows[], int count, bool wide) {
+    // every ready row side by side, their inputs in steps[0 .. count - 1]. False when none was ready (the rows
+    // before them are on other threads).
+    static bool RunReady(RowStippler *const rows[], int count, bool wide, LaneStep *steps) {
         RowStippler *group[kMostRows];
         int g = 0;
         for (int i = 0; i < count; ++i) {
@@ -398,9 +399,9 @@ public:
         }
         if (g == 0) return false;
 #if defined(__SSE2__)
-        RunInsideTogether(group, g, wide);
+        RunInsideTogether(group, g, wide, steps);
 #else
-        (void)wide;
+        (void)wide, (void)steps;
 #endif
         return true;
     }
@@ -451,9 +452,8 @@ private:
             } else {
                 LaneInputs(a, n);
                 StartChain();
-                LaneStep *const steps[1] = {step_};
-                if (kind_ == LaneKind::kFixed16) RunChains<Fixed16Search, StippleOps128, 1, 0>(*lanes_, steps, &n);
-                else RunChains<CubeSearch, StippleOps128, 1, 0>(*lanes_, steps, &n);
+                if (kind_ == LaneKind::kFixed16) RunChains<Fixed16Search, StippleOps128, 1, 0>(*lanes_, step_, &n);
+                else RunChains<CubeSearch, StippleOps128, 1, 0>(*lanes_, step_, &n);
                 EndChain(n);
                 LaneEmit(a, n);
             }
@@ -647,18 +647,17 @@ private:
 
     // A step of each row in `rows` (all inside, with the same vector search), their chains side by side: two rows to a 256-bit vector where the processor has them, else one to a 128-bit
     // vector.
-    static void RunInsideTogether(RowStippler *const rows[], int count, bool wide) {
+    static void RunInsideTogether(RowStippler *const rows[], int count, bool wide, LaneStep *steps) {
         int start[kMostRows] = {}, end[kMostRows] = {}, n[kMostRows] = {};
         for (int i = 0; i < count; ++i) {
             RowStippler &r = *rows[i];
+            r.step_ = steps + i; // a step's inputs last only the step
             start[i] = r.cursor_, end[i] = r.StepEnd();
             n[i] = (end[i] - start[i]) & ~7;
             r.LaneInputs(start[i], n[i]);
             r.StartChain();
         }
         const LaneTables &t = *rows[0]->lanes_;
-        LaneStep *steps[kMostRows] = {};
-        for (int i = 0; i < count; ++i) steps[i] = rows[i]->step_;
         if (wide && count > 1) stipple_lanes::RunChainsWide(t, steps, n, count);
         else if (rows[0]->kind_ == LaneKind::kFixed16) RunNarrow<Fixed16Search>(t, steps, n, count);
         else RunNarrow<CubeSearch>(t, steps, n, count);
@@ -671,8 +670,7 @@ private:
             r.Publish(end[i]);
         }
     }
-    template <class Search>
-    static void RunNarrow(const LaneTables &t, LaneStep *const steps[], const int n[], int count) {
+    template <class Search> static void RunNarrow(const LaneTables &t, LaneStep *steps, const int n[], int count) {
         switch (count) {
         case 1: RunChains<Search, StippleOps128, 1, 0>(t, steps, n); break;
         case 2: RunChains<Search, StippleOps128, 2, 0>(t, steps, n); break;
@@ -861,7 +859,7 @@ void StippleInto(PackedDib source, PackedDib target, const StipplePalette &palet
                     going[at] = &*held[k];
                 }
                 if (count == 0) return;
-                if (!RowStippler::RunReady(going, count, wide)) std::this_thread::yield();
+                if (!RowStippler::RunReady(going, count, wide, own)) std::this_thread::yield();
                 for (int k = 0; k < groupRows; ++k)
                     if (held[k] && held[k]->Done()) held[k].reset();
             }

@@ -19,7 +19,7 @@ void UpperSumsWide(const int16_t *const rows[4], size_t span, int c, __m128i out
 namespace stipple_lanes {
 
 namespace {
-template <class Search> void RunWide(const LaneTables &t, LaneStep *const steps[], const int n[], int count) {
+template <class Search> void RunWide(const LaneTables &t, LaneStep *steps, const int n[], int count) {
     switch (count) {
     case 1: RunChains<Search, StippleOps256, 0, 1>(t, steps, n); break;
     case 2: RunChains<Search, StippleOps256, 1, 0>(t, steps, n); break;
@@ -29,7 +29,7 @@ template <class Search> void RunWide(const LaneTables &t, LaneStep *const steps[
 }
 } // namespace
 
-void RunChainsWide(const LaneTables &t, LaneStep *const steps[], const int n[], int count) {
+void RunChainsWide(const LaneTables &t, LaneStep *steps, const int n[], int count) {
     if (t.kind == LaneKind::kFixed16) RunWide<Fixed16Search>(t, steps, n, count);
     else RunWide<CubeSearch>(t, steps, n, count);
 }

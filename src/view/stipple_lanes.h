@@ -56,8 +56,9 @@ struct LaneStep {
 };
 
 // Runs the chains of choices over a step of each of `count` rows (up to four; n[i] pixels of steps[i], a multiple
-// of 8), two rows to a 256-bit vector (the AVX2 build).
-void RunChainsWide(const LaneTables &t, LaneStep *const steps[], const int n[], int count);
+// of 8; the steps side by side, so that one address reaches them all), two rows to a 256-bit vector (the AVX2
+// build).
+void RunChainsWide(const LaneTables &t, LaneStep *steps, const int n[], int count);
 
 } // namespace stipple_lanes
 
@@ -177,12 +178,12 @@ template <class O> struct StepInputs {
 
 // Rows' inputs at column j of their steps (steps[0 .. O::kRows - 1]); c1: each row's code chosen at c - 1.
 template <class O, int kScale>
-__attribute__((always_inline)) inline StepInputs<O> InputsAt(const LaneTables &t, LaneStep *const steps[],
+__attribute__((always_inline)) inline StepInputs<O> InputsAt(const LaneTables &t, const LaneStep *steps,
                                                              const size_t c1[], int j) {
     StepInputs<O> in;
     in.j = j;
     for (int i = 0; i < O::kRows; ++i) {
-        const LaneStep &s = *steps[i];
+        const LaneStep &s = steps[i];
         in.step[i] = &s;
         in.p3[i] = t.left + s.off[0][j] + (size_t)s.code[j] * kScale;
         in.p2[i] = t.left + s.off[1][j] + (size_t)s.code[j + 1] * kScale;
@@ -203,7 +204,7 @@ struct Fixed16Search {
 
     // The next code of each of O::kRows rows at step column j.
     template <class O>
-    __attribute__((always_inline)) static inline void Next(const LaneTables &t, LaneStep *const steps[],
+    __attribute__((always_inline)) static inline void Next(const LaneTables &t, const LaneStep *steps,
                                                            const size_t c1[], int j, size_t out[]) {
         using V = typename O::V;
         const StepInputs<O> in = InputsAt<O, kScale>(t, steps, c1, j);
@@ -251,7 +252,7 @@ struct CubeSearch {
     static inline int Top(unsigned bits) { return __builtin_clz(bits) ^ 31; }
 
     template <class O>
-    __attribute__((always_inline)) static inline void Next(const LaneTables &t, LaneStep *const steps[],
+    __attribute__((always_inline)) static inline void Next(const LaneTables &t, const LaneStep *steps,
                                                            const size_t c1[], int j, size_t out[]) {
         using V = typename O::V;
         const StepInputs<O> in = InputsAt<O, kScale>(t, steps, c1, j);
@@ -325,12 +326,12 @@ struct CubeSearch {
 // Chains side by side: rows [0, wide x O::kRows) O::kRows to a vector, the rest one to a 128-bit vector, pixel by
 // pixel while every chain has pixels left; then each chain's remainder on its own.
 template <class Search, class O, int kWide, int kNarrow>
-void RunChains(const LaneTables &t, LaneStep *const steps[], const int n[]) {
+void RunChains(const LaneTables &t, LaneStep *steps, const int n[]) {
     constexpr int kCount = kWide * O::kRows + kNarrow;
     int together = n[0];
     for (int i = 1; i < kCount; ++i) together = n[i] < together ? n[i] : together;
     size_t c1[kCount];
-    for (int i = 0; i < kCount; ++i) c1[i] = steps[i]->code[2];
+    for (int i = 0; i < kCount; ++i) c1[i] = steps[i].code[2];
     for (int j = 0; j < together; ++j) {
         size_t next[kCount];
         // Unrolled, so that the chains' steps interleave.
@@ -343,13 +344,13 @@ void RunChains(const LaneTables &t, LaneStep *const steps[], const int n[]) {
         for (int k = kWide * O::kRows; k < kCount; ++k)
             Search::template Next<StippleOps128>(t, steps + k, c1 + k, j, next + k);
 #pragma GCC unroll 4
-        for (int i = 0; i < kCount; ++i) steps[i]->code[j + 3] = (uint16_t)(c1[i] = next[i]);
+        for (int i = 0; i < kCount; ++i) steps[i].code[j + 3] = (uint16_t)(c1[i] = next[i]);
     }
     for (int i = 0; i < kCount; ++i)
         for (int j = together; j < n[i]; ++j) {
             size_t next[1];
             Search::template Next<StippleOps128>(t, steps + i, c1 + i, j, next);
-            steps[i]->code[j + 3] = (uint16_t)(c1[i] = next[0]);
+            steps[i].code[j + 3] = (uint16_t)(c1[i] = next[0]);
         }
 }
 #endif
