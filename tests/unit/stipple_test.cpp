@@ -112,7 +112,8 @@ TEST(Stipple, MatchesThePlainSearchOnPhotoLikePictures) {
 
 TEST(Stipple, MatchesThePlainSearchOnNoisyPictures) {
     // Noise, and a few close levels (ties, and edges both ways), in widths around the 128-column steps a row takes
-    // and the step two rows on one thread keep between them, on one thread and on three.
+    // and the step the rows going on one thread keep between them, on one thread and on three; the tallest has
+    // rows whose steps end at every offset the rows take (they repeat every 16 rows).
     // A narrow range puts a channel's levels within one or two of each other after the division.
     PaletteEntryRgb range[256], narrow[256];
     MakeRangePaletteEntries(255, 255, 255, 0, 0, 0, range);
@@ -125,7 +126,7 @@ TEST(Stipple, MatchesThePlainSearchOnNoisyPictures) {
     EXPECT_TRUE(cases[2].palette.cube);
     static const uint32_t kLevels[] = {0, 50, 51, 101, 102, 105, 128, 192, 255};
     for (bool few : {false, true})
-        for (auto size : {std::pair<int, int>{70, 7}, {141, 6}, {134, 5}}) {
+        for (auto size : {std::pair<int, int>{70, 7}, {141, 6}, {134, 5}, {290, 19}}) {
             uint32_t seed = (uint32_t)size.first;
             DibOwner src(PictureFrom(size.first, size.second, [&](int, int) {
                 uint32_t c = 0;
