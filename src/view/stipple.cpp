@@ -518,10 +518,10 @@ private:
         __m128i b, g, r, h, left[3];
     };
     static GroupSums GroupOf(const __m128i v[7]) { return GroupSums{v[0], v[1], v[2], v[3], {v[4], v[5], v[6]}}; }
-    // fn(j, sums) for the groups of eight pixels from column a + j, j = 0, 8, ... below n (a multiple of 8):
+    // fn(j, sums) for the groups of eight pixels from column a + j, j = j0, j0 + 8, ... below n (a multiple of 8):
     // sixteen at a time on 256-bit vectors where the processor has them.
-    template <class Fn> void ForEachGroup(int a, int n, Fn fn) const {
-        int j = 0;
+    template <class Fn> void ForEachGroup(int a, int n, Fn fn, int j0 = 0) const {
+        int j = j0;
         if (wide_)
             for (; j + 16 <= n; j += 16) {
                 __m128i v[14];
@@ -582,6 +582,10 @@ private:
 
     // The vector searches' inputs for the n pixels from column a (n a multiple of 8), in their lane layouts.
     void LaneInputs(int a, int n) {
+        int j0 = 0;
+        if (wide_)
+            for (; j0 + 16 <= n; j0 += 16) stipple_lanes::LaneInputsWide(*lanes_, rows_, span_, a + j0, j0, step_);
+        if (j0 == n) return;
         const bool fixed16 = kind_ == LaneKind::kFixed16;
         const __m128i l0 = Load(lanes_->level[0]), l1 = Load(lanes_->level[1]), l2 = Load(lanes_->level[2]);
         const __m128i self = _mm_set1_epi16(kSelfWeight);
@@ -621,7 +625,7 @@ private:
                     PutCube<3>(p, v[half], l0, l1, l2);
                 }
             }
-        });
+        }, j0);
     }
     template <int I>
     void PutFixed16(int p, __m128i rg, __m128i bb, __m128i vrg, __m128i vbb, __m128i l0, __m128i l1) {

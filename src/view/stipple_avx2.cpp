@@ -29,6 +29,67 @@ template <class Search> void RunWide(const LaneTables &t, LaneStep *steps, const
 }
 } // namespace
 
+// Pixel pairs of 16: lane I of each 128-bit half holds a dword per pixel (pixels 4 h + I, then 8 + 4 h + I, h the
+// half) after an unpack of the 16-lane rows with themselves or another; a pair's dwords, each spread over its
+// pixel's 128 bits, is one cross-lane permute away.
+inline __m256i SpreadPair(__m256i dwords, int first) {
+    return _mm256_permutevar8x32_epi32(dwords, _mm256_setr_epi32(first, first, first, first, first + 1, first + 1,
+                                                                 first + 1, first + 1));
+}
+
+void LaneInputsWide(const LaneTables &t, const int16_t *const rows[4], size_t span, int c, int j, LaneStep *step) {
+    __m256i s[7];
+    UpperSumsAt<SumOps256>(rows, span, c, s);
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i left = _mm256_add_epi16(_mm256_add_epi16(s[4], s[5]), s[6]);
+    _mm256_storeu_si256(reinterpret_cast<__m256i *>(step->h + j),
+                        _mm256_add_epi16(_mm256_add_epi16(_mm256_set1_epi16(kSelfWeight), s[3]), left));
+    for (int k = 0; k < 3; ++k)
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(step->off[k] + j),
+                            _mm256_and_si256(_mm256_cmpgt_epi16(s[4 + k], zero), _mm256_set1_epi16((short)t.slot[k])));
+    const int16_t *cur = rows[3] + c;
+    auto load = [](const int16_t *p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p)); };
+    const __m256i sb = load(cur), sg = load(cur + span), sr = load(cur + 2 * span);
+    auto level = [&](int ch) {
+        return _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(t.level[ch])));
+    };
+    auto put = [&](int16_t (*plane)[8], int p, __m256i v) {
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(plane[j + p]), v);
+    };
+    // Pixels 0 .. 3 and 8 .. 11 are the low unpack's dwords 0 .. 3 and 4 .. 7; 4 .. 7 and 12 .. 15 the high's.
+    static const int kPixel[2][4] = {{0, 2, 8, 10}, {4, 6, 12, 14}};
+    if (t.kind == LaneKind::kFixed16) {
+        // Red in four lanes then green in four; blue in all eight.
+        const __m256i l0 = level(0), l1 = level(1);
+        const __m256i rg[2] = {_mm256_unpacklo_epi16(s[2], s[1]), _mm256_unpackhi_epi16(s[2], s[1])};
+        const __m256i bb[2] = {_mm256_unpacklo_epi16(s[0], s[0]), _mm256_unpackhi_epi16(s[0], s[0])};
+        const __m256i vrg[2] = {_mm256_unpacklo_epi16(sr, sg), _mm256_unpackhi_epi16(sr, sg)};
+        const __m256i vbb[2] = {_mm256_unpacklo_epi16(sb, sb), _mm256_unpackhi_epi16(sb, sb)};
+        auto fours = [](__m256i v) { return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(v, 0x00), 0x55); };
+        for (int u = 0; u < 2; ++u)
+            for (int q = 0; q < 4; ++q) {
+                const int p = kPixel[u][q], at = 2 * (q & 1) + 4 * (q >> 1);
+                put(step->base[0], p, _mm256_add_epi16(fours(SpreadPair(rg[u], at)), l0));
+                put(step->base[1], p, _mm256_add_epi16(SpreadPair(bb[u], at), l1));
+                put(step->source[0], p, fours(SpreadPair(vrg[u], at)));
+                put(step->source[1], p, SpreadPair(vbb[u], at));
+            }
+        return;
+    }
+    const __m256i l[3] = {level(0), level(1), level(2)};
+    const __m256i sum[3] = {s[2], s[1], s[0]}, src[3] = {sr, sg, sb};
+    for (int ch = 0; ch < 3; ++ch) {
+        const __m256i v[2] = {_mm256_unpacklo_epi16(sum[ch], sum[ch]), _mm256_unpackhi_epi16(sum[ch], sum[ch])};
+        const __m256i w[2] = {_mm256_unpacklo_epi16(src[ch], src[ch]), _mm256_unpackhi_epi16(src[ch], src[ch])};
+        for (int u = 0; u < 2; ++u)
+            for (int q = 0; q < 4; ++q) {
+                const int p = kPixel[u][q], at = 2 * (q & 1) + 4 * (q >> 1);
+                put(step->base[ch], p, _mm256_add_epi16(SpreadPair(v[u], at), l[ch]));
+                put(step->source[ch], p, SpreadPair(w[u], at));
+            }
+    }
+}
+
 void RunChainsWide(const LaneTables &t, LaneStep *steps, const int n[], int count) {
     if (t.kind == LaneKind::kFixed16) RunWide<Fixed16Search>(t, steps, n, count);
     else RunWide<CubeSearch>(t, steps, n, count);

@@ -59,6 +59,9 @@ struct LaneStep {
 // of 8; the steps side by side, so that one address reaches them all), two rows to a 256-bit vector (the AVX2
 // build).
 void RunChainsWide(const LaneTables &t, LaneStep *steps, const int n[], int count);
+// The searches' inputs for the 16 pixels from column c of the row whose planes (and those of the three rows before
+// it) are `rows`, into step columns j .. j + 15, with 256-bit vectors (the AVX2 build).
+void LaneInputsWide(const LaneTables &t, const int16_t *const rows[4], size_t span, int c, int j, LaneStep *step);
 
 } // namespace stipple_lanes
 
