@@ -264,7 +264,12 @@ public:
     void Widen(const unsigned char *in, int row, bool destination) const {
         int16_t *b = destination ? Dst(row, 0) : Src(row, 0), *g = destination ? Dst(row, 1) : Src(row, 1),
                 *r = destination ? Dst(row, 2) : Src(row, 2);
-        for (int c = 0; c < width_; ++c, in += 3) b[c] = in[0], g[c] = in[1], r[c] = in[2];
+        int c = 0;
+#if defined(__SSE2__)
+        if (WideVectors()) c = stipple_lanes::WidenWide(in, width_, b, g, r);
+        in += 3 * (size_t)c;
+#endif
+        for (; c < width_; ++c, in += 3) b[c] = in[0], g[c] = in[1], r[c] = in[2];
     }
 
 private:
@@ -306,6 +311,10 @@ void BuildLaneTables(const StipplePalette &p, LaneTables *t) {
                     v[i] = (int16_t)(w * e.red), v[8 + i] = (int16_t)(w * e.green), v[16 + i] = (int16_t)(w * e.blue);
             memcpy(base + t->slot[s] + (n == 16 ? 32 * (15 - k) : 48 * k), v, row);
         }
+    }
+    for (int k = 0; k < n; ++k) {
+        const PaletteEntryRgb &e = p.entries[n == 16 ? 15 - k : k];
+        t->colour[k] = (uint32_t)e.blue | (uint32_t)e.green << 8 | (uint32_t)e.red << 16;
     }
     if (n == 16) {
         static const int kLevel[4] = {0, 128, 192, 255};
@@ -686,6 +695,9 @@ private:
     // The step's chosen colours into the picture and the planes.
     void LaneEmit(int a, int n) {
         int16_t *planeB = planes_->Dst(row_, 0), *planeG = planes_->Dst(row_, 1), *planeR = planes_->Dst(row_, 2);
+        if (wide_)
+            return stipple_lanes::LaneEmitWide(*lanes_, *step_, n, dst_ + 3 * (size_t)a, planeB + a, planeG + a,
+                                               planeR + a);
         const bool fixed16 = kind_ == LaneKind::kFixed16;
         for (int j = 0; j < n; ++j) {
             const int c = a + j, code = step_->code[j + 3];

@@ -3,6 +3,8 @@
 #include "view/stipple_lanes.h"
 #include "view/stipple_sums.h"
 
+#include <cstring>
+
 namespace stipple_sums {
 
 void UpperSumsWide(const int16_t *const rows[4], size_t span, int c, __m128i out[14]) {
@@ -88,6 +90,70 @@ void LaneInputsWide(const LaneTables &t, const int16_t *const rows[4], size_t sp
                 put(step->source[ch], p, SpreadPair(w[u], at));
             }
     }
+}
+
+void LaneEmitWide(const LaneTables &t, const LaneStep &step, int n, unsigned char *bytes, int16_t *b, int16_t *g,
+                  int16_t *r) {
+    const bool fixed16 = t.kind == LaneKind::kFixed16;
+    // Each half's four colours, three bytes each, to its first twelve bytes.
+    const __m256i pack = _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1, 0, 1, 2, 4, 5, 6, 8,
+                                          9, 10, 12, 13, 14, -1, -1, -1, -1);
+    const __m256i low = _mm256_set1_epi32(255);
+    for (int j = 0; j < n; j += 8) {
+        const __m128i codes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(step.code + 3 + j));
+        // code / 48 as the high half of code x 1366: exact for the multiples of 48 up to 255 x 48.
+        const __m128i index = fixed16 ? _mm_srli_epi16(codes, 2) : _mm_mulhi_epu16(codes, _mm_set1_epi16(1366));
+        const __m256i c = _mm256_i32gather_epi32(reinterpret_cast<const int *>(t.colour), _mm256_cvtepu16_epi32(index), 4);
+        const __m256i cb = _mm256_and_si256(c, low), cg = _mm256_and_si256(_mm256_srli_epi32(c, 8), low),
+                      cr = _mm256_srli_epi32(c, 16);
+        auto plane = [&](int16_t *p, __m256i v) {
+            const __m256i words = _mm256_packus_epi32(v, v); // each half's four in its low 64 bits
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(p + j),
+                             _mm256_castsi256_si128(_mm256_permute4x64_epi64(words, 0x08)));
+        };
+        plane(b, cb);
+        plane(g, cg);
+        plane(r, cr);
+        const __m256i packed = _mm256_shuffle_epi8(c, pack);
+        const __m128i first = _mm256_castsi256_si128(packed), second = _mm256_extracti128_si256(packed, 1);
+        unsigned char *d = bytes + 3 * (size_t)j;
+        _mm_storel_epi64(reinterpret_cast<__m128i *>(d), first);
+        const int tail0 = _mm_cvtsi128_si32(_mm_srli_si128(first, 8));
+        memcpy(d + 8, &tail0, 4);
+        _mm_storel_epi64(reinterpret_cast<__m128i *>(d + 12), second);
+        const int tail1 = _mm_cvtsi128_si32(_mm_srli_si128(second, 8));
+        memcpy(d + 20, &tail1, 4);
+    }
+}
+
+int WidenWide(const unsigned char *in, int width, int16_t *b, int16_t *g, int16_t *r) {
+    // Channel k's bytes of 16 pixels (48 bytes in three loads): pixels 0 .. 5 from the first, 6 .. 10 from the
+    // second, 11 .. 15 from the third.
+    auto mask = [](int k, int part) {
+        alignas(16) signed char m[16];
+        for (int i = 0; i < 16; ++i) {
+            const int at = 3 * i + k - 16 * part;
+            m[i] = at >= 0 && at < 16 ? (signed char)at : (signed char)-1;
+        }
+        return _mm_load_si128(reinterpret_cast<const __m128i *>(m));
+    };
+    const __m128i m[3][3] = {{mask(0, 0), mask(0, 1), mask(0, 2)},
+                             {mask(1, 0), mask(1, 1), mask(1, 2)},
+                             {mask(2, 0), mask(2, 1), mask(2, 2)}};
+    int16_t *out[3] = {b, g, r};
+    int c = 0;
+    for (; c + 16 <= width; c += 16) {
+        const unsigned char *p = in + 3 * (size_t)c;
+        const __m128i x0 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        const __m128i x1 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 16));
+        const __m128i x2 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 32));
+        for (int k = 0; k < 3; ++k) {
+            const __m128i v = _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(x0, m[k][0]), _mm_shuffle_epi8(x1, m[k][1])),
+                                           _mm_shuffle_epi8(x2, m[k][2]));
+            _mm256_storeu_si256(reinterpret_cast<__m256i *>(out[k] + c), _mm256_cvtepu8_epi16(v));
+        }
+    }
+    return c;
 }
 
 void RunChainsWide(const LaneTables &t, LaneStep *steps, const int n[], int count) {

@@ -41,6 +41,8 @@ struct LaneTables {
     // and 16, the weights of the neighbours at (0, -3), (0, -2) and (0, -1).
     const unsigned char *left = nullptr;
     uint16_t slot[3] = {}; // offsets of the weighted tables from `left`
+    // Each code's colour as blue | green << 8 | red << 16, by code >> 2 (the fixed table) or code / 48 (cubes).
+    uint32_t colour[256] = {};
     void *block = nullptr; // what `left` lies in
 };
 
@@ -62,6 +64,12 @@ void RunChainsWide(const LaneTables &t, LaneStep *steps, const int n[], int coun
 // The searches' inputs for the 16 pixels from column c of the row whose planes (and those of the three rows before
 // it) are `rows`, into step columns j .. j + 15, with 256-bit vectors (the AVX2 build).
 void LaneInputsWide(const LaneTables &t, const int16_t *const rows[4], size_t span, int c, int j, LaneStep *step);
+// The colours of a step's n codes (a multiple of 8) into the picture's bytes from `bytes` and the destination
+// planes from b, g and r (the AVX2 build).
+void LaneEmitWide(const LaneTables &t, const LaneStep &step, int n, unsigned char *bytes, int16_t *b, int16_t *g,
+                  int16_t *r);
+// A row of 24-bit pixels into three 16-bit planes, 16 pixels at a time; returns the pixels done (the AVX2 build).
+int WidenWide(const unsigned char *in, int width, int16_t *b, int16_t *g, int16_t *r);
 
 } // namespace stipple_lanes
 
