@@ -40,10 +40,10 @@ struct SumOps128 {
     static V Add(V a, V b) { return _mm_add_epi16(a, b); }
     static V Sub(V a, V b) { return _mm_sub_epi16(a, b); }
     static V MulLo(V a, V b) { return _mm_mullo_epi16(a, b); }
-    static V SubsU(V a, V b) { return _mm_subs_epu16(a, b); }
     static V Or(V a, V b) { return _mm_or_si128(a, b); }
     static V And(V a, V b) { return _mm_and_si128(a, b); }
     static V Greater(V a, V b) { return _mm_cmpgt_epi16(a, b); }
+    static V AbsDiff(V a, V b) { return _mm_or_si128(_mm_subs_epu16(a, b), _mm_subs_epu16(b, a)); }
 };
 #endif
 #if defined(__AVX2__)
@@ -55,10 +55,10 @@ struct SumOps256 {
     static V Add(V a, V b) { return _mm256_add_epi16(a, b); }
     static V Sub(V a, V b) { return _mm256_sub_epi16(a, b); }
     static V MulLo(V a, V b) { return _mm256_mullo_epi16(a, b); }
-    static V SubsU(V a, V b) { return _mm256_subs_epu16(a, b); }
     static V Or(V a, V b) { return _mm256_or_si256(a, b); }
     static V And(V a, V b) { return _mm256_and_si256(a, b); }
     static V Greater(V a, V b) { return _mm256_cmpgt_epi16(a, b); }
+    static V AbsDiff(V a, V b) { return _mm256_abs_epi16(_mm256_sub_epi16(a, b)); }
 };
 #endif
 
@@ -82,8 +82,7 @@ __attribute__((always_inline)) inline void UpperSumsAt(const int16_t *const rows
     // Near (source colours closer than kEdgeDistance) as a mask, for the neighbour at (dr - 3, dc).
     auto near = [&](int dr, int dc) {
         const V nb = plane(dr, 0, dc), ng = plane(dr, 1, dc), nr = plane(dr, 2, dc);
-        const V dist = O::Add(O::Add(O::Or(O::SubsU(sb, nb), O::SubsU(nb, sb)), O::Or(O::SubsU(sg, ng), O::SubsU(ng, sg))),
-                              O::Or(O::SubsU(sr, nr), O::SubsU(nr, sr)));
+        const V dist = O::Add(O::Add(O::AbsDiff(sb, nb), O::AbsDiff(sg, ng)), O::AbsDiff(sr, nr));
         return O::Greater(edge, dist);
     };
     V b = O::Zero(), g = O::Zero(), r = O::Zero(), h = O::Zero();
