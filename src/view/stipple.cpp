@@ -658,8 +658,8 @@ private:
     }
     void EndChain(int n) { code_[0] = step_->code[n + 2], code_[1] = step_->code[n + 1], code_[2] = step_->code[n]; }
 
-    // A step of each row in `rows` (all inside, with the same vector search), their chains side by side: two rows to a 256-bit vector where the processor has them, else one to a 128-bit
-    // vector.
+    // A step of each row in `rows` (all inside, with the same vector search), their chains side by side: two rows
+    // to a 256-bit vector where the processor has them, else one to a 128-bit vector.
     static void RunInsideTogether(RowStippler *const rows[], int count, bool wide, LaneStep *steps) {
         int start[kMostRows] = {}, end[kMostRows] = {}, n[kMostRows] = {};
         for (int i = 0; i < count; ++i) {

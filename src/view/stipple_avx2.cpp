@@ -103,7 +103,8 @@ void LaneEmitWide(const LaneTables &t, const LaneStep &step, int n, unsigned cha
         const __m128i codes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(step.code + 3 + j));
         // code / 48 as the high half of code x 1366: exact for the multiples of 48 up to 255 x 48.
         const __m128i index = fixed16 ? _mm_srli_epi16(codes, 2) : _mm_mulhi_epu16(codes, _mm_set1_epi16(1366));
-        const __m256i c = _mm256_i32gather_epi32(reinterpret_cast<const int *>(t.colour), _mm256_cvtepu16_epi32(index), 4);
+        const __m256i c =
+            _mm256_i32gather_epi32(reinterpret_cast<const int *>(t.colour), _mm256_cvtepu16_epi32(index), 4);
         const __m256i cb = _mm256_and_si256(c, low), cg = _mm256_and_si256(_mm256_srli_epi32(c, 8), low),
                       cr = _mm256_srli_epi32(c, 16);
         auto plane = [&](int16_t *p, __m256i v) {

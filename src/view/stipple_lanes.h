@@ -82,7 +82,9 @@ using stipple_lanes::LaneTables;
 struct StippleOps128 {
     using V = __m128i;
     static constexpr int kRows = 1;
-    __attribute__((always_inline)) static V Load(const void *const p[1]) { return _mm_loadu_si128(static_cast<const __m128i *>(p[0])); }
+    __attribute__((always_inline)) static V Load(const void *const p[1]) {
+        return _mm_loadu_si128(static_cast<const __m128i *>(p[0]));
+    }
     __attribute__((always_inline)) static V Wide(__m128i v) { return v; }
     __attribute__((always_inline)) static V Zero() { return _mm_setzero_si128(); }
     __attribute__((always_inline)) static V Set16(short v) { return _mm_set1_epi16(v); }
@@ -110,8 +112,9 @@ struct StippleOps128 {
     template <int imm> __attribute__((always_inline)) static V ShufLo(V a) { return _mm_shufflelo_epi16(a, imm); }
     template <int imm> __attribute__((always_inline)) static V ShufHi(V a) { return _mm_shufflehi_epi16(a, imm); }
     __attribute__((always_inline)) static unsigned Mask(V a) { return (unsigned)_mm_movemask_epi8(a); }
-    __attribute__((always_inline)) static int Low(V a, int) { return _mm_cvtsi128_si32(a); } // the first dword of the row's half
-    // n / h for each row's h (below 2^16 / 2^(k - 16)... see LaneTables::recip).
+    // The first dword of the row's half.
+    __attribute__((always_inline)) static int Low(V a, int) { return _mm_cvtsi128_si32(a); }
+    // n / h for the row's h, exact for every n the search divides (see LaneTables::recip).
     __attribute__((always_inline)) static V Divide(V n, const LaneTables &t, const int h[1]) {
         return _mm_srl_epi16(_mm_mulhi_epu16(n, _mm_loadu_si128(reinterpret_cast<const __m128i *>(t.recip[h[0]]))),
                              _mm_loadu_si128(reinterpret_cast<const __m128i *>(t.shift[h[0]])));
