@@ -96,11 +96,14 @@ inline __m128i Load16(const unsigned char *p) { return _mm_loadu_si128(reinterpr
 
 // The median of nine for the interior bytes j0 ... j1 (inclusive) of a row, sixteen at a time: a byte's
 // neighbours lie 3 bytes to either side whatever its channel, so the column rule above runs on byte lanes.
-// Returns the first byte not done (fewer than sixteen remain).
-size_t InteriorBytes(const unsigned char *const rows[3], unsigned char *out, size_t j0, size_t j1) {
+// Returns the first byte not done (fewer than sixteen remain). `ahead` (may be null): a row to be fetched into the
+// cache meanwhile, one line per 64 bytes done.
+size_t InteriorBytes(const unsigned char *const rows[3], unsigned char *out, size_t j0, size_t j1,
+                     const unsigned char *ahead) {
     const unsigned char *lo = rows[0], *mi = rows[1], *hi = rows[2];
     size_t j = j0;
     for (; j + 16 <= j1 + 1; j += 16) {
+        if (ahead && (j & 63) < 16) _mm_prefetch(reinterpret_cast<const char *>(ahead + j), _MM_HINT_T1);
         __m128i l[3], m[3], h[3];
         for (int k = 0; k < 3; ++k) {
             const size_t at = j + 3 * (size_t)k - 3;
@@ -140,7 +143,8 @@ size_t SixCellBytes(const unsigned char *row, const unsigned char *other, unsign
 
 } // namespace
 
-void MedianFilterRow(const unsigned char *const rows[3], unsigned char *out, int width, ColumnWindow cols) {
+void MedianFilterRow(const unsigned char *const rows[3], unsigned char *out, int width, ColumnWindow cols,
+                     const unsigned char *ahead) {
     const int first = cols.first < 0 ? 0 : cols.first, last = cols.last > width - 1 ? width - 1 : cols.last;
     if (first > last) return;
     const bool fullRows = rows[0] && rows[2];
@@ -148,10 +152,10 @@ void MedianFilterRow(const unsigned char *const rows[3], unsigned char *out, int
 #if defined(__SSE2__)
     if (fullRows && in0 <= in1) {
         const size_t j0 = (size_t)in0 * 3, j1 = (size_t)in1 * 3 + 2;
-        size_t j = InteriorBytes(rows, out, j0, j1);
+        size_t j = InteriorBytes(rows, out, j0, j1, ahead);
         // The few bytes left: one more run of sixteen ending at the last, over bytes already done (the same
         // values again, as `out` is not one of the rows read).
-        if (j <= j1 && j1 + 1 - j0 >= 16) j = InteriorBytes(rows, out, j1 + 1 - 16, j1);
+        if (j <= j1 && j1 + 1 - j0 >= 16) j = InteriorBytes(rows, out, j1 + 1 - 16, j1, nullptr);
         for (; j <= j1; ++j)
             out[j] = (unsigned char)BorderPixel(rows, width, (int)(j / 3), (int)(j % 3));
         for (int ch = 0; ch < 3; ++ch) {
@@ -172,6 +176,8 @@ void MedianFilterRow(const unsigned char *const rows[3], unsigned char *out, int
         }
         return;
     }
+#else
+    (void)ahead;
 #endif
     for (int ch = 0; ch < 3; ++ch) {
         if (!fullRows || in0 > in1) {

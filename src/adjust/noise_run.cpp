@@ -58,7 +58,10 @@ int FilterRows(const LockedPicture24 &pic, const NoiseRunSettings &settings, int
                 unsigned char *out = pic.Row(r);
                 switch (settings.kind) {
                 case kNoiseMinVariance: MinVarianceRow(rows, out, pic.width, settings.smoothing.channels, cols); break;
-                case kNoiseMedian: MedianFilterRow(rows, out, pic.width, cols); break;
+                case kNoiseMedian:
+                    // The row read after the next one, while it is still this chunk's own original.
+                    MedianFilterRow(rows, out, pic.width, cols, r + 2 < c1 ? pic.Row(r + 2) : nullptr);
+                    break;
                 default: NoiseFilterRow(rows, out, pic.width, settings.smoothing, cols); break;
                 }
             }
