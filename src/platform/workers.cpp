@@ -31,8 +31,7 @@ public:
         if (!started_) return;
         started_ = false;
         const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(150);
-        int rc;
-        while ((rc = pthread_tryjoin_np(id_, nullptr)) == EBUSY) {
+        while (pthread_tryjoin_np(id_, nullptr) == EBUSY) {
             if (std::chrono::steady_clock::now() > until) {
                 pthread_join(id_, nullptr);
                 return;
