@@ -1,4 +1,4 @@
-// Worker threads for row-parallel kernels: plain std::thread per call, so nothing outlives the call and no pool
+// Worker threads for row-parallel kernels: plain threads started per call, so nothing outlives the call and no pool
 // has to be torn down when the program or an add-in unloads.
 #include "platform/workers.h"
 
