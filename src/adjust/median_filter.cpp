@@ -93,30 +93,48 @@ inline void Sort2(__m128i &a, __m128i &b) {
     a = lo;
 }
 inline __m128i Load16(const unsigned char *p) { return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p)); }
+inline void Store16(unsigned char *p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i *>(p), v); }
 
 // The median of nine for the interior bytes j0 ... j1 (inclusive) of a row, sixteen at a time: a byte's
-// neighbours lie 3 bytes to either side whatever its channel, so the column rule above runs on byte lanes.
-// Returns the first byte not done (fewer than sixteen remain).
-size_t InteriorBytes(const unsigned char *const rows[3], unsigned char *out, size_t j0, size_t j1) {
-    const unsigned char *lo = rows[0], *mi = rows[1], *hi = rows[2];
+// neighbours lie 3 bytes to either side whatever its channel, so the column rule above runs on byte lanes. The
+// row goes in strips: first every column of the strip (and the three on either side) is sorted once into lows,
+// middles and highs, then each byte combines its own and its neighbours' columns, instead of sorting each column
+// again for all three bytes that use it.
+// Returns the first byte not done (fewer than sixteen remain). `ahead` (may be null): a row to be fetched into the
+// cache meanwhile, one line per 64 bytes done.
+size_t InteriorBytes(const unsigned char *const rows[3], unsigned char *out, size_t j0, size_t j1,
+                     const unsigned char *ahead) {
+    constexpr size_t kStrip = 1024;
+    alignas(16) unsigned char sorted[3][kStrip + 16]; // lows, middles, highs of the columns j - 3 ... j + n + 2
     size_t j = j0;
-    for (; j + 16 <= j1 + 1; j += 16) {
-        __m128i l[3], m[3], h[3];
-        for (int k = 0; k < 3; ++k) {
-            const size_t at = j + 3 * (size_t)k - 3;
-            l[k] = Load16(lo + at), m[k] = Load16(mi + at), h[k] = Load16(hi + at);
-            Sort2(l[k], m[k]);
-            Sort2(m[k], h[k]);
-            Sort2(l[k], m[k]);
+    while (j + 16 <= j1 + 1) {
+        size_t n = (j1 + 1 - j) / 16 * 16;
+        if (n > kStrip) n = kStrip;
+        const size_t columns = n + 6;
+        const unsigned char *lo = rows[0] + j - 3, *mi = rows[1] + j - 3, *hi = rows[2] + j - 3;
+        for (size_t i = 0;; i += 16) {
+            if (i + 16 > columns) i = columns - 16; // the last sixteen end at the last column, over some done
+            __m128i l = Load16(lo + i), m = Load16(mi + i), h = Load16(hi + i);
+            Sort2(l, m);
+            Sort2(m, h);
+            Sort2(l, m);
+            Store16(sorted[0] + i, l), Store16(sorted[1] + i, m), Store16(sorted[2] + i, h);
+            if (i + 16 == columns) break;
         }
-        const __m128i lowMax = _mm_max_epu8(_mm_max_epu8(l[0], l[1]), l[2]);
-        const __m128i highMin = _mm_min_epu8(_mm_min_epu8(h[0], h[1]), h[2]);
-        Sort2(m[0], m[1]);
-        const __m128i midMid = _mm_max_epu8(m[0], _mm_min_epu8(m[1], m[2]));
-        __m128i a = lowMax, b = midMid, c = highMin;
-        Sort2(a, b);
-        const __m128i median = _mm_max_epu8(a, _mm_min_epu8(b, c));
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + j), median);
+        if (ahead)
+            for (size_t i = 0; i < n; i += 64) _mm_prefetch(reinterpret_cast<const char *>(ahead + j + i), _MM_HINT_T1);
+        for (size_t i = 0; i < n; i += 16) {
+            const unsigned char *l = sorted[0] + i, *m = sorted[1] + i, *h = sorted[2] + i;
+            const __m128i lowMax = _mm_max_epu8(_mm_max_epu8(Load16(l), Load16(l + 3)), Load16(l + 6));
+            const __m128i highMin = _mm_min_epu8(_mm_min_epu8(Load16(h), Load16(h + 3)), Load16(h + 6));
+            __m128i m0 = Load16(m), m1 = Load16(m + 3);
+            Sort2(m0, m1);
+            const __m128i midMid = _mm_max_epu8(m0, _mm_min_epu8(m1, Load16(m + 6)));
+            __m128i a = lowMax, b = midMid;
+            Sort2(a, b);
+            Store16(out + j + i, _mm_max_epu8(a, _mm_min_epu8(b, highMin)));
+        }
+        j += n;
     }
     return j;
 }
@@ -140,7 +158,8 @@ size_t SixCellBytes(const unsigned char *row, const unsigned char *other, unsign
 
 } // namespace
 
-void MedianFilterRow(const unsigned char *const rows[3], unsigned char *out, int width, ColumnWindow cols) {
+void MedianFilterRow(const unsigned char *const rows[3], unsigned char *out, int width, ColumnWindow cols,
+                     const unsigned char *ahead) {
     const int first = cols.first < 0 ? 0 : cols.first, last = cols.last > width - 1 ? width - 1 : cols.last;
     if (first > last) return;
     const bool fullRows = rows[0] && rows[2];
@@ -148,10 +167,10 @@ void MedianFilterRow(const unsigned char *const rows[3], unsigned char *out, int
 #if defined(__SSE2__)
     if (fullRows && in0 <= in1) {
         const size_t j0 = (size_t)in0 * 3, j1 = (size_t)in1 * 3 + 2;
-        size_t j = InteriorBytes(rows, out, j0, j1);
+        size_t j = InteriorBytes(rows, out, j0, j1, ahead);
         // The few bytes left: one more run of sixteen ending at the last, over bytes already done (the same
         // values again, as `out` is not one of the rows read).
-        if (j <= j1 && j1 + 1 - j0 >= 16) j = InteriorBytes(rows, out, j1 + 1 - 16, j1);
+        if (j <= j1 && j1 + 1 - j0 >= 16) j = InteriorBytes(rows, out, j1 + 1 - 16, j1, nullptr);
         for (; j <= j1; ++j)
             out[j] = (unsigned char)BorderPixel(rows, width, (int)(j / 3), (int)(j % 3));
         for (int ch = 0; ch < 3; ++ch) {
@@ -172,6 +191,8 @@ void MedianFilterRow(const unsigned char *const rows[3], unsigned char *out, int
         }
         return;
     }
+#else
+    (void)ahead;
 #endif
     for (int ch = 0; ch < 3; ++ch) {
         if (!fullRows || in0 > in1) {

@@ -1,13 +1,76 @@
-// Worker threads for row-parallel kernels: plain std::thread per call, so nothing outlives the call and no pool
+// Worker threads for row-parallel kernels: plain threads started per call, so nothing outlives the call and no pool
 // has to be torn down when the program or an add-in unloads.
 #include "platform/workers.h"
 
 #include <atomic>
 #include <cstdlib>
+#include <memory>
 #include <thread>
 #include <vector>
 
+#if defined(__GLIBC__)
+#include <cerrno>
+#include <chrono>
+#include <pthread.h>
+#endif
+
 namespace {
+
+#if defined(__GLIBC__)
+// A helper thread. The caller waits for its end awake for a while before it sleeps in a join: on virtual machines
+// a core that went idle can take tens of microseconds to be woken, which a kernel of a few milliseconds feels at
+// every call, while the helper's last rows and its exit usually take far less.
+class Helper {
+public:
+    explicit Helper(std::function<void()> fn) : fn_(std::move(fn)) {}
+    Helper(const Helper &) = delete;
+    Helper &operator=(const Helper &) = delete;
+    ~Helper() { Join(); }
+    bool Start() { return started_ = pthread_create(&id_, nullptr, &Helper::Run, this) == 0; }
+    void Join() {
+        if (!started_) return;
+        started_ = false;
+        const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(150);
+        while (pthread_tryjoin_np(id_, nullptr) == EBUSY) {
+            if (std::chrono::steady_clock::now() > until) {
+                pthread_join(id_, nullptr);
+                return;
+            }
+            std::this_thread::yield();
+        }
+    }
+
+private:
+    static void *Run(void *self) {
+        static_cast<Helper *>(self)->fn_();
+        return nullptr;
+    }
+    std::function<void()> fn_;
+    pthread_t id_{};
+    bool started_ = false;
+};
+#else
+class Helper {
+public:
+    explicit Helper(std::function<void()> fn) : fn_(std::move(fn)) {}
+    ~Helper() { Join(); }
+    bool Start() {
+        try {
+            thread_ = std::thread(fn_);
+        } catch (...) {
+            return false;
+        }
+        return true;
+    }
+    void Join() {
+        if (thread_.joinable()) thread_.join();
+    }
+
+private:
+    std::function<void()> fn_;
+    std::thread thread_;
+};
+#endif
 
 std::atomic<int> gThreadSetting{0}; // 0: the default
 
@@ -83,16 +146,20 @@ void ForEachRowChunk(int64_t count, int64_t chunkRows, int threads,
             work(first, end, slot);
         }
     };
-    std::vector<std::thread> helpers;
-    helpers.reserve((size_t)threads - 1);
-    for (int slot = 1; slot < threads; ++slot) {
-        try {
-            helpers.emplace_back(run, slot, false);
-        } catch (...) {
-            break; // no more threads to be had: the ones running (and the caller) share the rest
+    std::vector<std::unique_ptr<Helper>> helpers;
+    try {
+        helpers.reserve((size_t)threads - 1);
+        for (int slot = 1; slot < threads; ++slot) {
+            helpers.emplace_back(new Helper([&run, slot] { run(slot, false); }));
+            if (!helpers.back()->Start()) {
+                helpers.pop_back();
+                break;
+            }
         }
+    } catch (...) {
+        // no more threads (or memory for them) to be had: the ones running and the caller share the rest
     }
     run(0, true);
-    for (std::thread &t : helpers) t.join();
+    for (auto &helper : helpers) helper->Join();
     reportTo(count);
 }

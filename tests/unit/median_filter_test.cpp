@@ -20,7 +20,9 @@ int RunMedian(PackedDib dib) {
 } // namespace
 
 TEST(Median, MatchesThePlainSortOnRandomPictures) {
-    const int sizes[][2] = {{1, 1}, {1, 2}, {1, 7}, {2, 1}, {8, 1}, {2, 2}, {2, 9}, {3, 3}, {23, 17}, {70, 5}};
+    // The last three are wide enough for the row to go in several strips, with a few bytes left after the last.
+    const int sizes[][2] = {{1, 1}, {1, 2}, {1, 7}, {2, 1}, {8, 1}, {2, 2}, {2, 9}, {3, 3}, {23, 17}, {70, 5},
+                            {344, 3}, {400, 4}, {700, 3}};
     for (const auto &sz : sizes)
         for (int levels : {3, 256}) {
             auto grid = reference::RandomGrid(sz[0], sz[1], (uint32_t)(sz[0] * 7 + sz[1] + levels), levels);

@@ -183,6 +183,26 @@ TEST(Threads, EveryKernelGivesTheSameBytesForOneTwoAndSevenThreads) {
     }
 }
 
+TEST(Threads, NeighbourhoodFiltersGiveTheSameBytesWhateverTheChunksAroundTheirCuts) {
+    // Many threads on few rows give chunks as short as the filter's reach and a last one shorter still, whose
+    // neighbours' rows are copied at the cuts by whichever side comes first.
+    ThreadCountGuard guard;
+    const NoiseRunSettings kinds[] = {Noise(kNoiseMedian, 0, false), Noise(kNoiseMinVariance, 0, false),
+                                      Noise(kNoiseSmoothing, 60, false)};
+    for (int height : {1, 2, 3, 4, 5, 6, 7, 9, 12, 37})
+        for (const NoiseRunSettings &kind : kinds) {
+            DibOwner src(PhotoLikePicture(23, height, (uint32_t)height * 3 + kind.kind));
+            const Kernel run = InPlace([&](PackedDib d) { return NoiseRun(d, kind, false); });
+            SetWorkerThreads(1);
+            const std::vector<unsigned char> one = run(src.get());
+            for (int threads : {2, 3, 16}) {
+                SetWorkerThreads(threads);
+                EXPECT_TRUE(run(src.get()) == one) << "kind " << kind.kind << ", " << height << " rows, " << threads
+                                                   << " threads";
+            }
+        }
+}
+
 TEST(Threads, RowLoopVisitsEachRowOnceAndReportsInOrder) {
     for (int threads : {1, 2, 7})
         for (int64_t count : {1, 5, 100}) {
