@@ -108,6 +108,29 @@ struct Lanes128 {
     static I Add16(I a, I b) { return _mm_add_epi16(a, b); }
     static I Third16(I a) { return _mm_mulhi_epu16(a, _mm_set1_epi16(21846)); } // exact below 32768
     static I Pack16(I low, I high) { return _mm_packus_epi16(low, high); }
+    // 16-bit and byte lanes, and the moves within each 128-bit half, for kernels working on them.
+    static I LoadAny(const void *p) { return _mm_loadu_si128(static_cast<const __m128i *>(p)); }
+    static I Set16(int v) { return _mm_set1_epi16((short)v); }
+    static I Sub16(I a, I b) { return _mm_sub_epi16(a, b); }
+    static I MulHi16(I a, I b) { return _mm_mulhi_epu16(a, b); } // unsigned
+    static I MulLo16(I a, I b) { return _mm_mullo_epi16(a, b); }
+    static I SubSat16(I a, I b) { return _mm_subs_epu16(a, b); }
+    // |a - b| for lanes holding 0 ... 32767.
+    static I AbsDiff16(I a, I b) { return _mm_or_si128(_mm_subs_epu16(a, b), _mm_subs_epu16(b, a)); }
+    static I Greater16(I a, I b) { return _mm_cmpgt_epi16(a, b); }
+    static I Equal16(I a, I b) { return _mm_cmpeq_epi16(a, b); }
+    static I Min16(I a, I b) { return _mm_min_epi16(a, b); } // signed
+    static I Min8(I a, I b) { return _mm_min_epu8(a, b); }
+    static I PackSigned16(I a, I b) { return _mm_packs_epi16(a, b); }
+    static I UnpackLow8(I a, I b) { return _mm_unpacklo_epi8(a, b); }
+    static I UnpackHigh8(I a, I b) { return _mm_unpackhi_epi8(a, b); }
+    template <int n> static I ShiftLeft16(I a) { return _mm_slli_epi16(a, n); }
+    template <int n> static I ShiftRight16(I a) { return _mm_srli_epi16(a, n); }
+    template <int n> static I ShiftLeftBytes(I a) { return _mm_slli_si128(a, n); }
+    template <int imm> static I Shuffle32(I a) { return _mm_shuffle_epi32(a, imm); }
+    template <int imm> static I ShuffleLow16(I a) { return _mm_shufflelo_epi16(a, imm); }
+    template <int imm> static I ShuffleHigh16(I a) { return _mm_shufflehi_epi16(a, imm); }
+    static unsigned Mask8(I a) { return (unsigned)_mm_movemask_epi8(a); }
 };
 #endif
 
@@ -182,6 +205,28 @@ struct Lanes256 {
     static I Add16(I a, I b) { return _mm256_add_epi16(a, b); }
     static I Third16(I a) { return _mm256_mulhi_epu16(a, _mm256_set1_epi16(21846)); }
     static I Pack16(I low, I high) { return _mm256_packus_epi16(low, high); }
+
+    static I LoadAny(const void *p) { return _mm256_loadu_si256(static_cast<const __m256i *>(p)); }
+    static I Set16(int v) { return _mm256_set1_epi16((short)v); }
+    static I Sub16(I a, I b) { return _mm256_sub_epi16(a, b); }
+    static I MulHi16(I a, I b) { return _mm256_mulhi_epu16(a, b); }
+    static I MulLo16(I a, I b) { return _mm256_mullo_epi16(a, b); }
+    static I SubSat16(I a, I b) { return _mm256_subs_epu16(a, b); }
+    static I AbsDiff16(I a, I b) { return _mm256_abs_epi16(_mm256_sub_epi16(a, b)); }
+    static I Greater16(I a, I b) { return _mm256_cmpgt_epi16(a, b); }
+    static I Equal16(I a, I b) { return _mm256_cmpeq_epi16(a, b); }
+    static I Min16(I a, I b) { return _mm256_min_epi16(a, b); }
+    static I Min8(I a, I b) { return _mm256_min_epu8(a, b); }
+    static I PackSigned16(I a, I b) { return _mm256_packs_epi16(a, b); }
+    static I UnpackLow8(I a, I b) { return _mm256_unpacklo_epi8(a, b); }
+    static I UnpackHigh8(I a, I b) { return _mm256_unpackhi_epi8(a, b); }
+    template <int n> static I ShiftLeft16(I a) { return _mm256_slli_epi16(a, n); }
+    template <int n> static I ShiftRight16(I a) { return _mm256_srli_epi16(a, n); }
+    template <int n> static I ShiftLeftBytes(I a) { return _mm256_bslli_epi128(a, n); }
+    template <int imm> static I Shuffle32(I a) { return _mm256_shuffle_epi32(a, imm); }
+    template <int imm> static I ShuffleLow16(I a) { return _mm256_shufflelo_epi16(a, imm); }
+    template <int imm> static I ShuffleHigh16(I a) { return _mm256_shufflehi_epi16(a, imm); }
+    static unsigned Mask8(I a) { return (unsigned)_mm256_movemask_epi8(a); }
 };
 #endif
 

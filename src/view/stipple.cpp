@@ -540,7 +540,7 @@ private:
             }
         for (; j < n; j += 8) {
             __m128i v[7];
-            UpperSumsAt<SumOps128>(rows_, span_, a + j, v);
+            UpperSumsAt<Lanes128>(rows_, span_, a + j, v);
             fn(j, GroupOf(v));
         }
     }

@@ -9,7 +9,7 @@ namespace stipple_sums {
 
 void UpperSumsWide(const int16_t *const rows[4], size_t span, int c, __m128i out[14]) {
     __m256i v[7];
-    UpperSumsAt<SumOps256>(rows, span, c, v);
+    UpperSumsAt<Lanes256>(rows, span, c, v);
     for (int k = 0; k < 7; ++k) {
         out[k] = _mm256_castsi256_si128(v[k]);
         out[7 + k] = _mm256_extracti128_si256(v[k], 1);
@@ -41,7 +41,7 @@ inline __m256i SpreadPair(__m256i dwords, int first) {
 
 void LaneInputsWide(const LaneTables &t, const int16_t *const rows[4], size_t span, int c, int j, LaneStep *step) {
     __m256i s[7];
-    UpperSumsAt<SumOps256>(rows, span, c, s);
+    UpperSumsAt<Lanes256>(rows, span, c, s);
     const __m256i zero = _mm256_setzero_si256();
     const __m256i left = _mm256_add_epi16(_mm256_add_epi16(s[4], s[5]), s[6]);
     _mm256_storeu_si256(reinterpret_cast<__m256i *>(step->h + j),

@@ -1,16 +1,12 @@
-// The stipple's vector palette searches, written once over a table of vector operations: StippleOps128 runs one
-// row's pixel per 128-bit vector, StippleOps256 (in the file built for AVX2) two rows' pixels per 256-bit vector,
-// one in each half. Every operation keeps to its half, so a half computes exactly what the 128-bit form does.
+// The stipple's vector palette searches, written once over the vector operations of platform/simd_lanes.h:
+// StippleOps128 runs one row's pixel per 128-bit vector, StippleOps256 (in the file built for AVX2) two rows' pixels
+// per 256-bit vector, one in each half. Every operation keeps to its half, so a half computes exactly what the
+// 128-bit form does.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-#if defined(__AVX2__)
-#include <immintrin.h>
-#endif
+#include "platform/simd_lanes.h"
 
 // Data shared by the search files; the code that works on it has internal linkage (below), so the AVX2 file's
 // copies never stand in for the others'.
@@ -79,91 +75,35 @@ using stipple_lanes::LaneStep;
 using stipple_lanes::LaneTables;
 
 #if defined(__SSE2__)
-struct StippleOps128 {
-    using V = __m128i;
+// One row's pixel per vector.
+struct StippleOps128 : Lanes128 {
     static constexpr int kRows = 1;
-    __attribute__((always_inline)) static V Load(const void *const p[1]) {
-        return _mm_loadu_si128(static_cast<const __m128i *>(p[0]));
-    }
-    __attribute__((always_inline)) static V Wide(__m128i v) { return v; }
-    __attribute__((always_inline)) static V Zero() { return _mm_setzero_si128(); }
-    __attribute__((always_inline)) static V Set16(short v) { return _mm_set1_epi16(v); }
-    __attribute__((always_inline)) static V Set8(char v) { return _mm_set1_epi8(v); }
-    __attribute__((always_inline)) static V Add(V a, V b) { return _mm_add_epi16(a, b); }
-    __attribute__((always_inline)) static V Sub(V a, V b) { return _mm_sub_epi16(a, b); }
-    __attribute__((always_inline)) static V MulHiU(V a, V b) { return _mm_mulhi_epu16(a, b); }
-    __attribute__((always_inline)) static V MulLo(V a, V b) { return _mm_mullo_epi16(a, b); }
-    __attribute__((always_inline)) static V SubsU16(V a, V b) { return _mm_subs_epu16(a, b); }
-    __attribute__((always_inline)) static V SubsU8(V a, V b) { return _mm_subs_epu8(a, b); }
-    __attribute__((always_inline)) static V Or(V a, V b) { return _mm_or_si128(a, b); }
-    __attribute__((always_inline)) static V And(V a, V b) { return _mm_and_si128(a, b); }
-    __attribute__((always_inline)) static V PackUS(V a, V b) { return _mm_packus_epi16(a, b); }
-    __attribute__((always_inline)) static V PackS(V a, V b) { return _mm_packs_epi16(a, b); }
-    __attribute__((always_inline)) static V MinU8(V a, V b) { return _mm_min_epu8(a, b); }
-    __attribute__((always_inline)) static V MinS16(V a, V b) { return _mm_min_epi16(a, b); }
-    __attribute__((always_inline)) static V CmpEq8(V a, V b) { return _mm_cmpeq_epi8(a, b); }
-    __attribute__((always_inline)) static V CmpEq16(V a, V b) { return _mm_cmpeq_epi16(a, b); }
-    __attribute__((always_inline)) static V UnpackLo8(V a, V b) { return _mm_unpacklo_epi8(a, b); }
-    __attribute__((always_inline)) static V UnpackHi8(V a, V b) { return _mm_unpackhi_epi8(a, b); }
-    template <int n> __attribute__((always_inline)) static V Sll16(V a) { return _mm_slli_epi16(a, n); }
-    template <int n> __attribute__((always_inline)) static V Srl16(V a) { return _mm_srli_epi16(a, n); }
-    template <int n> __attribute__((always_inline)) static V SllBytes(V a) { return _mm_slli_si128(a, n); }
-    template <int imm> __attribute__((always_inline)) static V Shuf32(V a) { return _mm_shuffle_epi32(a, imm); }
-    template <int imm> __attribute__((always_inline)) static V ShufLo(V a) { return _mm_shufflelo_epi16(a, imm); }
-    template <int imm> __attribute__((always_inline)) static V ShufHi(V a) { return _mm_shufflehi_epi16(a, imm); }
-    __attribute__((always_inline)) static unsigned Mask(V a) { return (unsigned)_mm_movemask_epi8(a); }
-    // The first dword of the row's half.
-    __attribute__((always_inline)) static int Low(V a, int) { return _mm_cvtsi128_si32(a); }
+    static I Load(const void *const p[1]) { return LoadAny(p[0]); }
+    static I Wide(__m128i v) { return v; }
+    static int Low(I a, int) { return _mm_cvtsi128_si32(a); } // the first dword of the row's half
     // n / h for the row's h, exact for every n the search divides (see LaneTables::recip).
-    __attribute__((always_inline)) static V Divide(V n, const LaneTables &t, const int h[1]) {
-        return _mm_srl_epi16(_mm_mulhi_epu16(n, _mm_loadu_si128(reinterpret_cast<const __m128i *>(t.recip[h[0]]))),
-                             _mm_loadu_si128(reinterpret_cast<const __m128i *>(t.shift[h[0]])));
+    static I Divide(I n, const LaneTables &t, const int h[1]) {
+        return _mm_srl_epi16(MulHi16(n, LoadAny(t.recip[h[0]])), LoadAny(t.shift[h[0]]));
     }
 };
 #endif
 
 #if defined(__AVX2__)
-struct StippleOps256 {
-    using V = __m256i;
+// Two rows' pixels per vector, one in each 128-bit half.
+struct StippleOps256 : Lanes256 {
     static constexpr int kRows = 2;
-    __attribute__((always_inline)) static V Load(const void *const p[2]) {
+    static I Load(const void *const p[2]) {
         return _mm256_loadu2_m128i(static_cast<const __m128i *>(p[1]), static_cast<const __m128i *>(p[0]));
     }
-    __attribute__((always_inline)) static V Wide(__m128i v) { return _mm256_broadcastsi128_si256(v); }
-    __attribute__((always_inline)) static V Zero() { return _mm256_setzero_si256(); }
-    __attribute__((always_inline)) static V Set16(short v) { return _mm256_set1_epi16(v); }
-    __attribute__((always_inline)) static V Set8(char v) { return _mm256_set1_epi8(v); }
-    __attribute__((always_inline)) static V Add(V a, V b) { return _mm256_add_epi16(a, b); }
-    __attribute__((always_inline)) static V Sub(V a, V b) { return _mm256_sub_epi16(a, b); }
-    __attribute__((always_inline)) static V MulHiU(V a, V b) { return _mm256_mulhi_epu16(a, b); }
-    __attribute__((always_inline)) static V MulLo(V a, V b) { return _mm256_mullo_epi16(a, b); }
-    __attribute__((always_inline)) static V SubsU16(V a, V b) { return _mm256_subs_epu16(a, b); }
-    __attribute__((always_inline)) static V SubsU8(V a, V b) { return _mm256_subs_epu8(a, b); }
-    __attribute__((always_inline)) static V Or(V a, V b) { return _mm256_or_si256(a, b); }
-    __attribute__((always_inline)) static V And(V a, V b) { return _mm256_and_si256(a, b); }
-    __attribute__((always_inline)) static V PackUS(V a, V b) { return _mm256_packus_epi16(a, b); }
-    __attribute__((always_inline)) static V PackS(V a, V b) { return _mm256_packs_epi16(a, b); }
-    __attribute__((always_inline)) static V MinU8(V a, V b) { return _mm256_min_epu8(a, b); }
-    __attribute__((always_inline)) static V MinS16(V a, V b) { return _mm256_min_epi16(a, b); }
-    __attribute__((always_inline)) static V CmpEq8(V a, V b) { return _mm256_cmpeq_epi8(a, b); }
-    __attribute__((always_inline)) static V CmpEq16(V a, V b) { return _mm256_cmpeq_epi16(a, b); }
-    __attribute__((always_inline)) static V UnpackLo8(V a, V b) { return _mm256_unpacklo_epi8(a, b); }
-    __attribute__((always_inline)) static V UnpackHi8(V a, V b) { return _mm256_unpackhi_epi8(a, b); }
-    template <int n> __attribute__((always_inline)) static V Sll16(V a) { return _mm256_slli_epi16(a, n); }
-    template <int n> __attribute__((always_inline)) static V Srl16(V a) { return _mm256_srli_epi16(a, n); }
-    template <int n> __attribute__((always_inline)) static V SllBytes(V a) { return _mm256_bslli_epi128(a, n); }
-    template <int imm> __attribute__((always_inline)) static V Shuf32(V a) { return _mm256_shuffle_epi32(a, imm); }
-    template <int imm> __attribute__((always_inline)) static V ShufLo(V a) { return _mm256_shufflelo_epi16(a, imm); }
-    template <int imm> __attribute__((always_inline)) static V ShufHi(V a) { return _mm256_shufflehi_epi16(a, imm); }
-    __attribute__((always_inline)) static unsigned Mask(V a) { return (unsigned)_mm256_movemask_epi8(a); }
-    __attribute__((always_inline)) static int Low(V a, int row) {
+    static I Wide(__m128i v) { return _mm256_broadcastsi128_si256(v); }
+    static int Low(I a, int row) {
         return row == 0 ? _mm256_cvtsi256_si32(a) : _mm_cvtsi128_si32(_mm256_extracti128_si256(a, 1));
     }
     // The two halves divide by different h, so the shift, which would take one count for both, is a multiply
     // whose high half is the same shift.
-    __attribute__((always_inline)) static V Divide(V n, const LaneTables &t, const int h[2]) {
+    static I Divide(I n, const LaneTables &t, const int h[2]) {
         const void *m[2] = {t.recip[h[0]], t.recip[h[1]]}, *s[2] = {t.scale[h[0]], t.scale[h[1]]};
-        return _mm256_mulhi_epu16(_mm256_mulhi_epu16(n, Load(m)), Load(s));
+        return MulHi16(MulHi16(n, Load(m)), Load(s));
     }
 };
 #endif
@@ -176,17 +116,17 @@ template <class O> struct StepInputs {
     int h[O::kRows];
     int j;
 
-    __attribute__((always_inline)) typename O::V Source(int ch) const {
+    __attribute__((always_inline)) typename O::I Source(int ch) const {
         const void *p[O::kRows];
         for (int i = 0; i < O::kRows; ++i) p[i] = step[i]->source[ch][j];
         return O::Load(p);
     }
     // Channel ch's base lanes plus the three left neighbours' lanes at byte 16 ch of their table rows.
-    __attribute__((always_inline)) typename O::V Sums(int ch) const {
+    __attribute__((always_inline)) typename O::I Sums(int ch) const {
         const void *s[O::kRows], *a[O::kRows], *b[O::kRows], *c[O::kRows];
         for (int i = 0; i < O::kRows; ++i)
             s[i] = step[i]->base[ch][j], a[i] = p3[i] + 16 * ch, b[i] = p2[i] + 16 * ch, c[i] = p1[i] + 16 * ch;
-        return O::Add(O::Add(O::Add(O::Load(s), O::Load(a)), O::Load(b)), O::Load(c));
+        return O::Add16(O::Add16(O::Add16(O::Load(s), O::Load(a)), O::Load(b)), O::Load(c));
     }
 };
 
@@ -220,18 +160,18 @@ struct Fixed16Search {
     template <class O>
     __attribute__((always_inline)) static inline void Next(const LaneTables &t, const LaneStep *steps,
                                                            const size_t c1[], int j, size_t out[]) {
-        using V = typename O::V;
+        using V = typename O::I;
         const StepInputs<O> in = InputsAt<O, kScale>(t, steps, c1, j);
         const V q1 = O::Divide(in.Sums(0), t, in.h), q2 = O::Divide(in.Sums(1), t, in.h);
         const V s1 = in.Source(0), s2 = in.Source(1);
-        const V d1 = O::Or(O::SubsU16(s1, q1), O::SubsU16(q1, s1));
-        const V d2 = O::Or(O::SubsU16(s2, q2), O::SubsU16(q2, s2));
+        const V d1 = O::Or(O::SubSat16(s1, q1), O::SubSat16(q1, s1));
+        const V d2 = O::Or(O::SubSat16(s2, q2), O::SubSat16(q2, s2));
         constexpr int kP = 0xD0, kQ = 0x0D; // a quad's lanes (0, 0, 1, 3) and (1, 3, 0, 0)
-        const V sw = O::template Shuf32<0x4E>(d1); // green | red
-        const V x = O::Add(d1, d2), y = O::Add(d1, sw);
-        const V o1 = O::Add(O::template ShufHi<kP>(y), O::template ShufHi<kQ>(d2));
-        const V o2 = O::Add(O::template ShufHi<kP>(O::template ShufLo<kP>(x)),
-                            O::template ShufHi<kQ>(O::template ShufLo<kQ>(sw)));
+        const V sw = O::template Shuffle32<0x4E>(d1); // green | red
+        const V x = O::Add16(d1, d2), y = O::Add16(d1, sw);
+        const V o1 = O::Add16(O::template ShuffleHigh16<kP>(y), O::template ShuffleHigh16<kQ>(d2));
+        const V o2 = O::Add16(O::template ShuffleHigh16<kP>(O::template ShuffleLow16<kP>(x)),
+                            O::template ShuffleHigh16<kQ>(O::template ShuffleLow16<kQ>(sw)));
         // error = sum / 3 (x 21846 >> 16, exact below 32768); entries 0 to 2 (lanes 1 to 3 of o1) add half of it,
         // which is sum / 6, and the two grays then double. The key, error x 64 + 4 (15 - k) offset by 2^15 so
         // that the signed minimum orders it as unsigned, is smallest for the smallest error and then the
@@ -243,13 +183,13 @@ struct Fixed16Search {
                                             4 - 32768, 0 - 32768));
         const V j2 = O::Wide(_mm_setr_epi16(36 - 32768, 32 - 32768, 12 - 32768, 8 - 32768, 28 - 32768, 24 - 32768,
                                             20 - 32768, 16 - 32768));
-        const V t1 = O::template Sll16<6>(O::Add(O::MulHiU(o1, third), O::MulHiU(o1, sixth)));
-        const V k1 = O::Add(O::Add(t1, j1), O::And(t1, grays));
-        const V k2 = O::Add(O::template Sll16<6>(O::MulHiU(o2, third)), j2);
-        V mn = O::MinS16(k1, k2);
-        mn = O::MinS16(mn, O::template Shuf32<0x4E>(mn));
-        mn = O::MinS16(mn, O::template Shuf32<0xB1>(mn));
-        mn = O::MinS16(mn, O::template ShufLo<0xB1>(mn));
+        const V t1 = O::template ShiftLeft16<6>(O::Add16(O::MulHi16(o1, third), O::MulHi16(o1, sixth)));
+        const V k1 = O::Add16(O::Add16(t1, j1), O::And(t1, grays));
+        const V k2 = O::Add16(O::template ShiftLeft16<6>(O::MulHi16(o2, third)), j2);
+        V mn = O::Min16(k1, k2);
+        mn = O::Min16(mn, O::template Shuffle32<0x4E>(mn));
+        mn = O::Min16(mn, O::template Shuffle32<0xB1>(mn));
+        mn = O::Min16(mn, O::template ShuffleLow16<0xB1>(mn));
         for (int i = 0; i < O::kRows; ++i) out[i] = (size_t)(O::Low(mn, i) & 0x3C);
     }
 };
@@ -268,51 +208,51 @@ struct CubeSearch {
     template <class O>
     __attribute__((always_inline)) static inline void Next(const LaneTables &t, const LaneStep *steps,
                                                            const size_t c1[], int j, size_t out[]) {
-        using V = typename O::V;
+        using V = typename O::I;
         const StepInputs<O> in = InputsAt<O, kScale>(t, steps, c1, j);
         V d[3];
 #pragma GCC unroll 3
         for (int ch = 0; ch < 3; ++ch) {
             const V q = O::Divide(in.Sums(ch), t, in.h), v = in.Source(ch);
-            d[ch] = O::Or(O::SubsU16(v, q), O::SubsU16(q, v));
+            d[ch] = O::Or(O::SubSat16(v, q), O::SubSat16(q, v));
         }
         const V dR = d[0], dG = d[1], dB = d[2], zero = O::Zero();
         // Green's and blue's differences as bytes in the two halves, their levels 6 and 7 out of reach.
         const V pad = O::Wide(_mm_setr_epi8(0, 0, 0, 0, 0, 0, -1, -1, 0, 0, 0, 0, 0, 0, -1, -1));
-        const V gb = O::Or(O::PackUS(dG, dB), pad);
+        const V gb = O::Or(O::Pack16(dG, dB), pad);
         // Minima in each half by halving: pairs, quads (blue's first four levels are red level 7's), all.
-        V mins = O::MinU8(gb, O::Or(O::template Sll16<8>(gb), O::template Srl16<8>(gb)));
-        mins = O::MinU8(mins, O::template ShufHi<0xB1>(O::template ShufLo<0xB1>(mins)));
-        const V minB4 = O::UnpackHi8(mins, zero); // in words 0 .. 3
-        mins = O::MinU8(mins, O::template Shuf32<0xB1>(mins));
-        const V minGB = O::Add(O::UnpackLo8(mins, zero), O::UnpackHi8(mins, zero));
+        V mins = O::Min8(gb, O::Or(O::template ShiftLeft16<8>(gb), O::template ShiftRight16<8>(gb)));
+        mins = O::Min8(mins, O::template ShuffleHigh16<0xB1>(O::template ShuffleLow16<0xB1>(mins)));
+        const V minB4 = O::UnpackHigh8(mins, zero); // in words 0 .. 3
+        mins = O::Min8(mins, O::template Shuffle32<0xB1>(mins));
+        const V minGB = O::Add16(O::UnpackLow8(mins, zero), O::UnpackHigh8(mins, zero));
         // Per red level its smallest sum; level 7 (entries 252 .. 255) has only green level 0 and blue 0 .. 3.
-        const V best = O::Add(O::Add(dR, O::template SllBytes<14>(O::Add(dG, minB4))),
+        const V best = O::Add16(O::Add16(dR, O::template ShiftLeftBytes<14>(O::Add16(dG, minB4))),
                               O::And(minGB, O::Wide(_mm_setr_epi16(-1, -1, -1, -1, -1, -1, -1, 0))));
         // The smallest sum: red's smallest over levels 0 .. 6 plus green's and blue's, or red level 7's best.
         V minR = O::Or(dR, O::Wide(_mm_setr_epi16(0, 0, 0, 0, 0, 0, 0, 0x400)));
-        minR = O::MinS16(minR, O::template Shuf32<0x4E>(minR));
-        minR = O::MinS16(minR, O::template Shuf32<0xB1>(minR));
-        minR = O::MinS16(minR, O::template ShufHi<0xB1>(O::template ShufLo<0xB1>(minR)));
+        minR = O::Min16(minR, O::template Shuffle32<0x4E>(minR));
+        minR = O::Min16(minR, O::template Shuffle32<0xB1>(minR));
+        minR = O::Min16(minR, O::template ShuffleHigh16<0xB1>(O::template ShuffleLow16<0xB1>(minR)));
         const V least =
-            O::MinS16(O::Add(minR, minGB), O::template Shuf32<0xFF>(O::template ShufHi<0xFF>(best)));
+            O::Min16(O::Add16(minR, minGB), O::template Shuffle32<0xFF>(O::template ShuffleHigh16<0xFF>(best)));
         const V third = O::Set16(21846); // x / 3 = (x * 21846) >> 16 for x < 32768
-        const V qualifies = O::CmpEq16(O::MulHiU(best, third), O::MulHiU(least, third));
+        const V qualifies = O::Equal16(O::MulHi16(best, third), O::MulHi16(least, third));
         // best mod 3: the low half of best x 21846 is 21846 (best mod 3) + 2 (best / 3), so its top two bits.
-        const V mod = O::template Srl16<14>(O::MulLo(best, third));
+        const V mod = O::template ShiftRight16<14>(O::MulLo16(best, third));
         // Excess over the minimum, as bytes: green | blue, and blue over its first four levels | red's mod 3.
-        const V excessGB = O::Or(O::SubsU8(gb, mins), pad);
-        const V excessF = O::Or(O::PackUS(O::Sub(dB, minB4), mod),
+        const V excessGB = O::Or(O::SubSat8(gb, mins), pad);
+        const V excessF = O::Or(O::Pack16(O::Sub16(dB, minB4), mod),
                                 O::Wide(_mm_setr_epi8(0, 0, 0, 0, -1, -1, -1, -1, 0, 0, 0, 0, 0, 0, 0, 0)));
         const V one = O::Set8(1), two = O::Set8(2);
         unsigned gbWithin[3], fWithin[3]; // the bytes within slack 0, 1, 2, each row's in its 16 bits
-        gbWithin[0] = O::Mask(O::CmpEq8(excessGB, zero));
-        gbWithin[1] = O::Mask(O::CmpEq8(O::SubsU8(excessGB, one), zero));
-        gbWithin[2] = O::Mask(O::CmpEq8(O::SubsU8(excessGB, two), zero));
-        fWithin[0] = O::Mask(O::CmpEq8(excessF, zero));
-        fWithin[1] = O::Mask(O::CmpEq8(O::SubsU8(excessF, one), zero));
-        fWithin[2] = O::Mask(O::CmpEq8(O::SubsU8(excessF, two), zero));
-        const unsigned red = O::Mask(O::PackS(qualifies, qualifies));
+        gbWithin[0] = O::Mask8(O::Equal8(excessGB, zero));
+        gbWithin[1] = O::Mask8(O::Equal8(O::SubSat8(excessGB, one), zero));
+        gbWithin[2] = O::Mask8(O::Equal8(O::SubSat8(excessGB, two), zero));
+        fWithin[0] = O::Mask8(O::Equal8(excessF, zero));
+        fWithin[1] = O::Mask8(O::Equal8(O::SubSat8(excessF, one), zero));
+        fWithin[2] = O::Mask8(O::Equal8(O::SubSat8(excessF, two), zero));
+        const unsigned red = O::Mask8(O::PackSigned16(qualifies, qualifies));
 #pragma GCC unroll 2
         for (int i = 0; i < O::kRows; ++i) {
             const int at = 16 * i;

@@ -1,16 +1,11 @@
 // The stipple's neighbourhood and its vector sums over the three rows before the current one, written once over
-// a table of vector operations: 8 pixels per 128-bit vector, or 16 per 256-bit vector in the file built for AVX2.
-// Every operation is per 16-bit lane, so both give the same sums.
+// the vector operations of platform/simd_lanes.h: 8 pixels per 128-bit vector, or 16 per 256-bit vector in the file
+// built for AVX2. Every operation is per 16-bit lane, so both give the same sums.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-#if defined(__AVX2__)
-#include <immintrin.h>
-#endif
+#include "platform/simd_lanes.h"
 
 namespace {
 
@@ -32,58 +27,27 @@ constexpr int kEdgeDistance = 384;
 constexpr int kUpperCount = 18;
 
 #if defined(__SSE2__)
-struct SumOps128 {
-    using V = __m128i;
-    static V Load(const void *p) { return _mm_loadu_si128(static_cast<const __m128i *>(p)); }
-    static V Set(short v) { return _mm_set1_epi16(v); }
-    static V Zero() { return _mm_setzero_si128(); }
-    static V Add(V a, V b) { return _mm_add_epi16(a, b); }
-    static V Sub(V a, V b) { return _mm_sub_epi16(a, b); }
-    static V MulLo(V a, V b) { return _mm_mullo_epi16(a, b); }
-    static V Or(V a, V b) { return _mm_or_si128(a, b); }
-    static V And(V a, V b) { return _mm_and_si128(a, b); }
-    static V Greater(V a, V b) { return _mm_cmpgt_epi16(a, b); }
-    static V AbsDiff(V a, V b) { return _mm_or_si128(_mm_subs_epu16(a, b), _mm_subs_epu16(b, a)); }
-};
-#endif
-#if defined(__AVX2__)
-struct SumOps256 {
-    using V = __m256i;
-    static V Load(const void *p) { return _mm256_loadu_si256(static_cast<const __m256i *>(p)); }
-    static V Set(short v) { return _mm256_set1_epi16(v); }
-    static V Zero() { return _mm256_setzero_si256(); }
-    static V Add(V a, V b) { return _mm256_add_epi16(a, b); }
-    static V Sub(V a, V b) { return _mm256_sub_epi16(a, b); }
-    static V MulLo(V a, V b) { return _mm256_mullo_epi16(a, b); }
-    static V Or(V a, V b) { return _mm256_or_si256(a, b); }
-    static V And(V a, V b) { return _mm256_and_si256(a, b); }
-    static V Greater(V a, V b) { return _mm256_cmpgt_epi16(a, b); }
-    static V AbsDiff(V a, V b) { return _mm256_abs_epi16(_mm256_sub_epi16(a, b)); }
-};
-#endif
-
-#if defined(__SSE2__)
 // For the pixels from column c (as many as a vector has lanes) of the row whose planes (and those of the three
 // rows before it) are `rows`, each row's six planes span 16-bit values apart: the sums over the neighbours in the
 // rows before (out[0 .. 2] blue, green, red; out[3] their weight) and the weights of the three left neighbours
 // (out[4 .. 6]; 0 across an edge). Weighted sums stay below 96 x 255 in 16-bit lanes.
 template <class O>
 __attribute__((always_inline)) inline void UpperSumsAt(const int16_t *const rows[4], size_t span, int c,
-                                                       typename O::V out[7]) {
-    using V = typename O::V;
+                                                       typename O::I out[7]) {
+    using V = typename O::I;
     // Plane ch of row row - 3 + dr, column c + dc, as a row base plus a per-plane index plus a constant.
     const ptrdiff_t x = 2 * (ptrdiff_t)c, stride = 2 * (ptrdiff_t)span;
     const ptrdiff_t at[6] = {x, x + stride, x + 2 * stride, x + 3 * stride, x + 4 * stride, x + 5 * stride};
     auto plane = [&](int dr, int ch, int dc) {
-        return O::Load(reinterpret_cast<const char *>(rows[dr]) + at[ch] + 2 * dc);
+        return O::LoadAny(reinterpret_cast<const char *>(rows[dr]) + at[ch] + 2 * dc);
     };
     const V sb = plane(3, 0, 0), sg = plane(3, 1, 0), sr = plane(3, 2, 0);
-    const V edge = O::Set(kEdgeDistance);
+    const V edge = O::Set16(kEdgeDistance);
     // Near (source colours closer than kEdgeDistance) as a mask, for the neighbour at (dr - 3, dc).
     auto near = [&](int dr, int dc) {
         const V nb = plane(dr, 0, dc), ng = plane(dr, 1, dc), nr = plane(dr, 2, dc);
-        const V dist = O::Add(O::Add(O::AbsDiff(sb, nb), O::AbsDiff(sg, ng)), O::AbsDiff(sr, nr));
-        return O::Greater(edge, dist);
+        const V dist = O::Add16(O::Add16(O::AbsDiff16(sb, nb), O::AbsDiff16(sg, ng)), O::AbsDiff16(sr, nr));
+        return O::Greater16(edge, dist);
     };
     V b = O::Zero(), g = O::Zero(), r = O::Zero(), h = O::Zero();
 #pragma GCC unroll 18
@@ -92,23 +56,23 @@ __attribute__((always_inline)) inline void UpperSumsAt(const int16_t *const rows
         const V mask = near(3 + n.dr, n.dc);
         const V db = plane(3 + n.dr, 3, n.dc), dg = plane(3 + n.dr, 4, n.dc), dr = plane(3 + n.dr, 5, n.dc);
         if (n.weight == 1) {
-            b = O::Add(b, O::And(mask, db));
-            g = O::Add(g, O::And(mask, dg));
-            r = O::Add(r, O::And(mask, dr));
-            h = O::Sub(h, mask);
+            b = O::Add16(b, O::And(mask, db));
+            g = O::Add16(g, O::And(mask, dg));
+            r = O::Add16(r, O::And(mask, dr));
+            h = O::Sub16(h, mask);
         } else {
-            const V w = O::And(mask, O::Set((short)n.weight));
-            b = O::Add(b, O::MulLo(w, db));
-            g = O::Add(g, O::MulLo(w, dg));
-            r = O::Add(r, O::MulLo(w, dr));
-            h = O::Add(h, w);
+            const V w = O::And(mask, O::Set16((short)n.weight));
+            b = O::Add16(b, O::MulLo16(w, db));
+            g = O::Add16(g, O::MulLo16(w, dg));
+            r = O::Add16(r, O::MulLo16(w, dr));
+            h = O::Add16(h, w);
         }
     }
     out[0] = b, out[1] = g, out[2] = r, out[3] = h;
 #pragma GCC unroll 3
     for (int k = 0; k < 3; ++k) {
         const NeighbourWeight &lw = kWeights[kUpperCount + k]; // (0, -3), (0, -2), (0, -1)
-        out[4 + k] = O::And(near(3, lw.dc), O::Set((short)lw.weight));
+        out[4 + k] = O::And(near(3, lw.dc), O::Set16((short)lw.weight));
     }
 }
 #endif
