@@ -385,7 +385,7 @@ public:
         shortFirst_ = 8 * (row_ % 16);
         Begin();
     }
-    bool Done() const { return Finished(); }
+    bool Finished() const { return cursor_ >= width_; }
     int row() const { return row_; }
 
     // One round over rows (unfinished, in row order): a ready row's border step on its own, or else a step of
@@ -425,7 +425,6 @@ private:
         }
 #endif
     }
-    bool Finished() const { return cursor_ >= width_; }
     // The end of the next step: all at once without the planes, else the three left columns, steps of the
     // inside, and the three right columns.
     int StepEnd() const {
@@ -717,7 +716,7 @@ private:
     } upper_;
     const LaneTables *lanes_ = nullptr;
     LaneKind kind_ = LaneKind::kNone;
-    bool wide_ = false; // the neighbourhood sums on 256-bit vectors
+    bool wide_ = false; // the steps' sums, inputs and colours on 256-bit vectors
     const int16_t *rows_[4] = {}; // the planes of rows row - 3 .. row
     size_t span_ = 0;
     size_t code_[3] = {0, 0, 0}; // codes of the colours chosen at c - 1, c - 2, c - 3
@@ -877,7 +876,7 @@ void StippleInto(PackedDib source, PackedDib target, const StipplePalette &palet
                 if (count == 0) return;
                 if (!RowStippler::RunReady(going, count, wide, own)) std::this_thread::yield();
                 for (int k = 0; k < groupRows; ++k)
-                    if (held[k] && held[k]->Done()) held[k].reset();
+                    if (held[k] && held[k]->Finished()) held[k].reset();
             }
         },
         nullptr);

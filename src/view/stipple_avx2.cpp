@@ -3,8 +3,6 @@
 #include "view/stipple_lanes.h"
 #include "view/stipple_sums.h"
 
-#include <cstring>
-
 namespace stipple_sums {
 
 void UpperSumsWide(const int16_t *const rows[4], size_t span, int c, __m128i out[14]) {
@@ -95,9 +93,6 @@ void LaneInputsWide(const LaneTables &t, const int16_t *const rows[4], size_t sp
 void LaneEmitWide(const LaneTables &t, const LaneStep &step, int n, unsigned char *bytes, int16_t *b, int16_t *g,
                   int16_t *r) {
     const bool fixed16 = t.kind == LaneKind::kFixed16;
-    // Each half's four colours, three bytes each, to its first twelve bytes.
-    const __m256i pack = _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1, 0, 1, 2, 4, 5, 6, 8,
-                                          9, 10, 12, 13, 14, -1, -1, -1, -1);
     const __m256i low = _mm256_set1_epi32(255);
     for (int j = 0; j < n; j += 8) {
         const __m128i codes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(step.code + 3 + j));
@@ -115,15 +110,7 @@ void LaneEmitWide(const LaneTables &t, const LaneStep &step, int n, unsigned cha
         plane(b, cb);
         plane(g, cg);
         plane(r, cr);
-        const __m256i packed = _mm256_shuffle_epi8(c, pack);
-        const __m128i first = _mm256_castsi256_si128(packed), second = _mm256_extracti128_si256(packed, 1);
-        unsigned char *d = bytes + 3 * (size_t)j;
-        _mm_storel_epi64(reinterpret_cast<__m128i *>(d), first);
-        const int tail0 = _mm_cvtsi128_si32(_mm_srli_si128(first, 8));
-        memcpy(d + 8, &tail0, 4);
-        _mm_storel_epi64(reinterpret_cast<__m128i *>(d + 12), second);
-        const int tail1 = _mm_cvtsi128_si32(_mm_srli_si128(second, 8));
-        memcpy(d + 20, &tail1, 4);
+        Lanes256::StorePixels(bytes + 3 * (size_t)j, cb, cg, cr);
     }
 }
 
